@@ -1,0 +1,8 @@
+# korvex_add_test(NAME SOURCES... LIBS ...): one GoogleTest executable registered with CTest.
+function(korvex_add_test name)
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS;LABELS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main korvex_warnings)
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS "${T_LABELS}")
+endfunction()
+include(GoogleTest)

@@ -1,0 +1,117 @@
+// The exchange of one request and its reply: gathering received bytes, the quiet-gap and
+// time-out timers, and handing completed replies on.
+
+#include <algorithm>
+#include <cstring>
+
+#include "console/quillon_dlg.h"
+#include "protocol/replies.h"
+
+void CQuillonDlg::WriteFrame(const std::uint8_t* frame, std::size_t length) {
+  // One put of Output per frame; the variant is released when it goes out of scope.
+  const COleVariant bytes = COleVariant::Bytes(frame, length, 0);
+  m_comm.SetOutput(bytes);
+}
+
+void CQuillonDlg::OnCommEvent() {
+  if (m_comm.GetCommEvent() != kCommEventReceive) return;
+  if (m_pending == ExchangeKind::Records) {
+    SetTimer(TIMER_RECORDS_QUIET, kRecordsQuietMs, nullptr);
+  } else {
+    SetTimer(TIMER_QUIET, kQuietMs, nullptr);
+  }
+  m_rxSeen = 1;
+
+  std::uint8_t staging[kStagingSize];
+  int n = 0;
+  const COleVariant input = m_comm.GetInput();
+  if (input.IsByteArray()) {
+    const long length = input.array.UpperBound() - input.array.lowerBound + 1;
+    // A chunk longer than the staging area keeps its first bytes; nothing is written past it.
+    n = static_cast<int>(std::clamp<long>(length, 0, kStagingSize));
+    std::memcpy(staging, input.array.data.data(), static_cast<std::size_t>(n));
+  }
+
+  const int old = m_rxCount;
+  if (m_pending == ExchangeKind::Records) {
+    // The first 44000 bytes are kept; the excess of a longer stream is dropped.
+    const int keep = std::clamp(kRecordStreamSize - old, 0, n);
+    std::memcpy(m_recordStream + old, staging, static_cast<std::size_t>(keep));
+    m_rxCount = old + keep;
+    return;
+  }
+  if (old + n < kReplyBufferSize) {
+    std::memcpy(m_reply + old, staging, static_cast<std::size_t>(n));
+    m_rxCount = old + n;
+  } else {
+    if (old < kReplyBufferSize) std::memcpy(m_reply + old, staging, static_cast<std::size_t>(kReplyBufferSize - old));
+    m_rxCount = kReplyBufferSize;
+  }
+}
+
+void CQuillonDlg::OnTimer(UINT_PTR id) {
+  switch (id) {
+    case TIMER_QUIET:
+      KillTimer(TIMER_QUIET);
+      KillTimer(TIMER_READ_TIMEOUT);
+      KillTimer(TIMER_SET_TIMEOUT);
+      DispatchReply();
+      m_rxCount = 0;
+      m_rxSeen = 0;
+      std::memset(m_reply, 0, sizeof m_reply);
+      break;
+    case TIMER_READ_TIMEOUT:
+    case TIMER_SET_TIMEOUT:
+      KillTimer(id);
+      KillTimer(TIMER_QUIET);
+      m_pending = ExchangeKind::None;
+      // What was gathered belongs to the abandoned exchange; the next reply starts afresh.
+      m_rxCount = 0;
+      std::memset(m_reply, 0, sizeof m_reply);
+      MessageBox("Return timeout,Error!\n", "warning", MB_OK);
+      break;
+    case TIMER_RECORDS_QUIET:
+      KillTimer(TIMER_RECORDS_QUIET);
+      CompleteRecordRead();
+      break;
+    default:
+      break;
+  }
+  CDialog::OnTimer(id);
+}
+
+void CQuillonDlg::DispatchReply() {
+  ReplyOutcome outcome;
+  switch (m_pending) {
+    case ExchangeKind::Password:
+      outcome = JudgePasswordReply(m_reply, m_rxCount, m_password);
+      break;
+    case ExchangeKind::Clock:
+      outcome = JudgeClockReply(m_reply, m_rxCount, m_clockBcd);
+      break;
+    case ExchangeKind::AlarmAngle:
+      outcome = JudgeAlarmAngleReply(m_reply, m_alarmAngle);
+      break;
+    default:
+      return;  // stray bytes, or a record read that has taken over: nothing to judge
+  }
+  if (outcome.kind == ReplyOutcome::Kind::Message) {
+    MessageBox(outcome.text.c_str(), outcome.caption.c_str(), MB_OK);
+  } else if (outcome.kind == ReplyOutcome::Kind::ReadBack) {
+    m_editReadPassword.SetWindowText(outcome.text);
+  }
+  m_pending = ExchangeKind::None;
+}
+
+void CQuillonDlg::CompleteRecordRead() {
+  if (m_rxSeen == 1) {
+    ScanRecordStream(m_recordStream, m_rxCount);
+    ReportRecordsRead();
+    std::memset(m_recordStream, 0, static_cast<std::size_t>(std::clamp(m_rxCount, 0, kRecordStreamSize)));
+  } else {
+    ReportNoRecords();
+  }
+  m_rxCount = 0;
+  m_rxSeen = 0;
+  m_pending = ExchangeKind::None;
+}
