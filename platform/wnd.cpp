@@ -159,6 +159,7 @@ void SystemCommand(DialogWindow& dlg, UINT command) {
 void Close(DialogWindow& dlg) { SystemCommand(dlg, SC_CLOSE); }
 
 void Paint(DialogWindow& dlg) {
+  dlg.paintLog.clear();  // each paint starts from nothing drawn
   if (dlg.owner && !dlg.ended) dlg.owner->OnWndMsg(WM_PAINT, 0, 0);
 }
 
