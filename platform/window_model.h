@@ -119,3 +119,5 @@ void Paint(DialogWindow& dlg);
 
 // Serial number of message boxes shown so far; lets the click rule see a box.
 unsigned AfxBoxSerial();
+// Clicks that reached their button's handler through user::Click so far.
+unsigned AfxClickSerial();

@@ -11,6 +11,7 @@ namespace {
 PlatformServices g_services;
 CWinApp* g_app = nullptr;
 unsigned g_boxSerial = 0;
+unsigned g_clickSerial = 0;
 std::vector<DialogWindow*> g_liveDialogs;  // creation order; the last is the active one
 
 constexpr int kAppTitleString = 57344;
@@ -58,6 +59,7 @@ WindowSystem& AfxWindows() {
   return *g_services.windows;
 }
 unsigned AfxBoxSerial() { return g_boxSerial; }
+unsigned AfxClickSerial() { return g_clickSerial; }
 
 // ---- Native window model -------------------------------------------------------------------
 
@@ -86,6 +88,7 @@ bool Click(DialogWindow& dlg, int id) {
   const unsigned boxes = AfxBoxSerial();
   MoveFocus(dlg, w);
   if (AfxBoxSerial() != boxes || dlg.focus != w || dlg.ended || !Operable(w)) return false;
+  ++g_clickSerial;
   Notify(w, BN_CLICKED);
   return true;
 }

@@ -73,6 +73,9 @@ class Driver {
   // scriptable serial line.
   virtual bool SendSerialAfter(double ms, const std::vector<std::uint8_t>& bytes) = 0;
   virtual int SerialPortNumber() = 0;
+  // Real-time backends stretch the suite's intervals so that scheduling jitter stays well
+  // inside the margins; the virtual clock needs none.
+  virtual double TimeScale() { return 1.0; }
 };
 
 std::unique_ptr<Driver> MakeHeadlessDriver();

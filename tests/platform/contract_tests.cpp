@@ -4,51 +4,28 @@
 
 #include <algorithm>
 
-#include "tests/platform/contract_dialog.h"
+#include "tests/platform/contract_suite.h"
 
 namespace contract {
-namespace {
-
-using Log = std::vector<std::string>;
-
-class Contract : public ::testing::TestWithParam<std::unique_ptr<Driver> (*)()> {
- protected:
-  void SetUp() override {
-    driver = GetParam()();
-    AfxSetResources(&Resources());
-    AfxSetServices(driver->Services());
-    dlg = std::make_unique<ContractDialog>();
-    ASSERT_TRUE(dlg->Create());
-    dlg->log.clear();
-  }
-  void TearDown() override {
-    dlg.reset();
-    AfxSetServices({});
-  }
-  DialogWindow& W() { return *dlg->Window(); }
-
-  std::unique_ptr<Driver> driver;
-  std::unique_ptr<ContractDialog> dlg;
-};
 
 TEST_P(Contract, TimerReArmedBeforeExpiryFiresOnceAtTheLaterTime) {
-  dlg->SetTimer(1, 100, nullptr);
-  driver->Wait(60);
-  dlg->SetTimer(1, 100, nullptr);  // restarts the interval: due at 160
-  driver->Wait(90);
+  dlg->SetTimer(1, Ms(100), nullptr);
+  Wait(60);
+  dlg->SetTimer(1, Ms(100), nullptr);  // restarts the interval: due at 160
+  Wait(60);
   EXPECT_EQ(dlg->log, Log{}) << "the first arming must not fire";
-  driver->Wait(20);
+  Wait(80);
   EXPECT_EQ(dlg->log, Log{"timer:1"});
   dlg->KillTimer(1);
-  driver->Wait(300);
+  Wait(300);
   EXPECT_EQ(dlg->log, Log{"timer:1"});
 }
 
 TEST_P(Contract, TimerRepeatsUntilStopped) {
-  dlg->SetTimer(2, 50, nullptr);
-  driver->Wait(160);
+  dlg->SetTimer(2, Ms(100), nullptr);
+  Wait(350);
   dlg->KillTimer(2);
-  driver->Wait(200);
+  Wait(200);
   EXPECT_EQ(dlg->log, (Log{"timer:2", "timer:2", "timer:2"}));
 }
 
@@ -62,9 +39,9 @@ TEST_P(Contract, BoxLeftOpenLetsTimersAndSerialBytesBeHandledInsideIt) {
   dlg->m_comm.InvokeHelper(20, DISPATCH_PROPERTYPUT, VT_EMPTY, nullptr, &open);
   Log insideBox;
   dlg->onGo = [&](ContractDialog& d) {
-    d.SetTimer(5, 100, nullptr);
-    driver->SendSerialAfter(50, {0x41, 0x42, 0x43});
-    driver->AnswerNextBox(IDOK, 300);
+    d.SetTimer(5, Ms(100), nullptr);
+    driver->SendSerialAfter(50 * driver->TimeScale(), {0x41, 0x42, 0x43});
+    driver->AnswerNextBox(IDOK, 350 * driver->TimeScale());
     d.MessageBox("Wait", "info");
     insideBox = d.log;
     d.KillTimer(5);
@@ -72,6 +49,7 @@ TEST_P(Contract, BoxLeftOpenLetsTimersAndSerialBytesBeHandledInsideIt) {
   ASSERT_TRUE(driver->Click(W(), kGo));
   EXPECT_NE(std::find(insideBox.begin(), insideBox.end(), "comm:3"), insideBox.end());
   EXPECT_EQ(std::count(insideBox.begin(), insideBox.end(), "timer:5"), 3) << "100, 200 and 300 ms";
+  EXPECT_EQ(driver->BoxCount(), 1);
 }
 
 TEST_P(Contract, KillFocusComesBeforeTheClick) {
@@ -163,8 +141,5 @@ TEST_P(Contract, ListHoldsColumnsItemsAndSubitems) {
   EXPECT_EQ(dlg->m_list.GetColumnWidth(1), 50);
 }
 
-INSTANTIATE_TEST_SUITE_P(Headless, Contract, ::testing::Values(&MakeHeadlessDriver),
-                         [](const auto&) { return std::string("headless"); });
 
-}  // namespace
 }  // namespace contract
