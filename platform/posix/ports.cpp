@@ -207,7 +207,9 @@ bool ApplyRawSettings(int fd, const LineSettings& settings) {
   }
   if (settings.stopBits == 2) t.c_cflag |= CSTOPB;
   t.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF | IXANY);
-  t.c_cc[VMIN] = 0;
+  // VMIN 1: a non-blocking read with nothing waiting fails with EAGAIN; with VMIN 0 it would
+  // return 0, which cannot be told from a hang-up.
+  t.c_cc[VMIN] = 1;
   t.c_cc[VTIME] = 0;
   speed_t speed = B9600;
   switch (settings.baud) {

@@ -630,6 +630,7 @@ void QtWindowSystem::Unwatch(Token token) {
 
 bool QtWindowSystem::Grab(const DialogWindow& dlg, const std::string& pngPath) const {
   auto* view = static_cast<DialogView*>(dlg.view);
+  QCoreApplication::processEvents();  // pending list refreshes first, as the screen would show them
   return view && view->dialog->grab().save(Q(pngPath), "PNG");
 }
 

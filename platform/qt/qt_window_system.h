@@ -74,6 +74,7 @@ class QtWindowSystem : public WindowSystem, public FdWatcher {
   void OnFocusIn(DialogWindow& dlg, NativeWindow& wnd);
   void OnClicked(DialogWindow& dlg, NativeWindow& wnd);
   bool SettingFocus() const { return m_settingFocus; }
+  std::size_t WatchCount() const { return m_notifiers.size(); }
 
  private:
   struct DialogView;
