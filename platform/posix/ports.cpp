@@ -186,9 +186,7 @@ LONG PortRegistry::OpenKey(const std::string& path, std::vector<RegistryValue>* 
   return ERROR_SUCCESS;
 }
 
-bool ApplyRawSettings(int fd, const LineSettings& settings) {
-  termios t{};
-  if (::tcgetattr(fd, &t) != 0) return false;
+termios RawTermios(termios t, const LineSettings& settings) {
   ::cfmakeraw(&t);
   t.c_cflag |= CLOCAL | CREAD;
   t.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS);
@@ -228,6 +226,13 @@ bool ApplyRawSettings(int fd, const LineSettings& settings) {
   }
   ::cfsetispeed(&t, speed);
   ::cfsetospeed(&t, speed);
+  return t;
+}
+
+bool ApplyRawSettings(int fd, const LineSettings& settings) {
+  termios t{};
+  if (::tcgetattr(fd, &t) != 0) return false;
+  t = RawTermios(t, settings);
   if (::tcsetattr(fd, TCSANOW, &t) != 0) return false;
   ::tcflush(fd, TCIOFLUSH);
   return true;

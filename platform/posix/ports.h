@@ -2,6 +2,8 @@
 // Serial ports on Linux: discovery under COMn names, the registry view of them, and termios
 // lines watched by the event loop.
 
+#include <termios.h>
+
 #include <functional>
 #include <memory>
 #include <string>
@@ -75,6 +77,8 @@ class SerialPorts : public SerialPortProvider {
 std::unique_ptr<SerialLine> OpenSerialPath(const std::string& path, const std::string& name, const LineSettings& settings,
                                            SerialLineListener* listener, FdWatcher* watcher, std::string* error);
 
+// |base| made raw with |settings|: framing, speed, no flow control, reads wait for one byte.
+termios RawTermios(termios base, const LineSettings& settings);
 // Puts |fd| (a tty) into raw mode with |settings|; false with errno set on failure.
 bool ApplyRawSettings(int fd, const LineSettings& settings);
 

@@ -199,6 +199,39 @@ TEST_F(Pty, AHangUpClosesTheLineOnceAndStopsWatching) {
   EXPECT_EQ(line, nullptr);
 }
 
+TEST(RawTermios, CarriesTheFramingOfTheSettingsString) {
+  struct Case {
+    const char* settings;
+    tcflag_t size;
+    tcflag_t parity;  // PARENB, PARODD, CMSPAR bits
+    bool twoStops;
+    speed_t speed;
+  } cases[] = {
+      {"9600,n,8,1", CS8, 0, false, B9600},
+      {"19200,e,7,2", CS7, PARENB, true, B19200},
+      {"1200,o,7,1", CS7, PARENB | PARODD, false, B1200},
+      {"300,m,5,1.5", CS5, PARENB | PARODD | CMSPAR, true, B300},
+      {"115200,s,6,1", CS6, PARENB | CMSPAR, false, B115200},
+  };
+  for (const auto& c : cases) {
+    LineSettings s;
+    ASSERT_TRUE(ParseLineSettings(c.settings, &s)) << c.settings;
+    termios base{};
+    base.c_cflag = CRTSCTS | PARENB | CS8;
+    base.c_iflag = IXON | IXOFF | ICRNL;
+    base.c_lflag = ICANON | ECHO;
+    const termios t = posix::RawTermios(base, s);
+    EXPECT_EQ(t.c_cflag & CSIZE, c.size) << c.settings;
+    EXPECT_EQ(t.c_cflag & (PARENB | PARODD | CMSPAR), c.parity) << c.settings;
+    EXPECT_EQ((t.c_cflag & CSTOPB) != 0, c.twoStops) << c.settings;
+    EXPECT_EQ(::cfgetospeed(&t), c.speed) << c.settings;
+    EXPECT_FALSE(t.c_cflag & CRTSCTS);
+    EXPECT_FALSE(t.c_iflag & (IXON | IXOFF | ICRNL));
+    EXPECT_FALSE(t.c_lflag & (ICANON | ECHO));
+    EXPECT_EQ(t.c_cc[VMIN], 1);
+  }
+}
+
 TEST(OpenSerialPath, GivesSpecificErrors) {
   posix::PollLoop loop;
   Listener l;
