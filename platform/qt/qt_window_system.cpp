@@ -505,6 +505,7 @@ void QtWindowSystem::RunModalLoop(DialogWindow& dlg) {
 // ---- Boxes and the file dialog -------------------------------------------------------------
 
 int QtWindowSystem::MessageBox(DialogWindow* owner, const std::string& text, const std::string& caption, UINT type) {
+  const auto askedAt = std::chrono::steady_clock::now();
   QWidget* parent = owner && owner->view ? static_cast<DialogView*>(owner->view)->dialog : nullptr;
   QMessageBox box(parent);
   box.setWindowTitle(Q(caption));
@@ -533,7 +534,7 @@ int QtWindowSystem::MessageBox(DialogWindow* owner, const std::string& text, con
       break;
   }
   const std::size_t index = m_boxes.size();
-  m_boxes.push_back({text, caption, type, 0});
+  m_boxes.push_back({text, caption, type, 0, askedAt});
   if (m_boxAutomation) {
     const auto [button, holdMs] = m_boxAutomation(m_boxes.back());
     const QMessageBox::StandardButton qbutton = button == IDCANCEL ? QMessageBox::Cancel

@@ -2,6 +2,7 @@
 // The Qt 6 Widgets backend: dialogs built from the template data, native boxes and file
 // dialog, precise window timers and descriptor watching on the Qt event loop.
 
+#include <chrono>
 #include <functional>
 #include <map>
 #include <optional>
@@ -25,6 +26,7 @@ struct BoxSeen {
   std::string caption;
   UINT type = 0;
   int answer = 0;
+  std::chrono::steady_clock::time_point askedAt;  // when the system code asked for the box
 };
 
 class QtWindowSystem : public WindowSystem, public FdWatcher {

@@ -183,6 +183,19 @@ TEST_F(Window, CloseCommandEndsTheWindow) {
   EXPECT_TRUE(dlg->IsEnded());
 }
 
+TEST(Version, IsTheProgramsVersionEverywhere) {
+  const res::VersionInfo& v = res::Version();
+  EXPECT_STREQ(v.productName, "Korvex-12");
+  EXPECT_STREQ(v.fileDescription, "Korvex-12");
+  EXPECT_STREQ(v.internalName, "Korvex");
+  EXPECT_STREQ(v.originalFilename, "Korvex-12");
+  EXPECT_STREQ(v.version, "1.19.1128.0");
+  EXPECT_STREQ(v.version, KORVEX_VERSION) << "the build's project version and the resource agree";
+  EXPECT_EQ((std::vector<int>{v.major, v.minor, v.build, v.revision}), (std::vector<int>{1, 19, 1128, 0}));
+  EXPECT_EQ(v.language, 0x0804);
+  EXPECT_EQ(v.codePage, 1200);
+}
+
 TEST(Application, RunsTheMainWindowModallyAndEndsWhenItCloses) {
   testsupport::ScopedTimeZone tz("UTC");
   headless::HeadlessSystem sys;
