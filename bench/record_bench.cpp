@@ -6,31 +6,19 @@
 #include <cstdio>
 #include <string>
 
-#include "console/quillon_dlg.h"
 #include "export/record_export.h"
-#include "platform/headless/headless.h"
 #include "protocol/records.h"
-#include "res/resources.h"
+#include "tests/support/headless_window.h"
 
 namespace {
 
-struct Window {
-  Window() {
-    AfxSetResources(&res::Table());
-    AfxSetServices(sys.Services());
-    dlg.Create();
-  }
-  headless::HeadlessSystem sys;
-  CQuillonDlg dlg;
-};
-
-Window& TheWindow() {
-  static Window* w = new Window();
+testsupport::HeadlessWindow& TheWindow() {
+  static auto* w = new testsupport::HeadlessWindow();
   return *w;
 }
 
 void BM_ScanFullStreamIntoRows(benchmark::State& state) {
-  Window& w = TheWindow();
+  testsupport::HeadlessWindow& w = TheWindow();
   for (auto _ : state) {
     w.dlg.m_listRecords.DeleteAllItems();
     w.dlg.m_rowCount = 0;
@@ -48,7 +36,7 @@ void BM_DecodeRecord(benchmark::State& state) {
 BENCHMARK(BM_DecodeRecord);
 
 void BM_ExportFourThousandRows(benchmark::State& state) {
-  Window& w = TheWindow();
+  testsupport::HeadlessWindow& w = TheWindow();
   w.dlg.m_listRecords.DeleteAllItems();
   w.dlg.m_rowCount = 0;
   w.dlg.FillSampleRecords();

@@ -2,24 +2,12 @@
 
 #include <string>
 
-#include "console/quillon_dlg.h"
-#include "platform/headless/headless.h"
-#include "res/resources.h"
+#include "tests/support/headless_window.h"
 
-namespace {
-struct Window {
-  Window() {
-    AfxSetResources(&res::Table());
-    AfxSetServices(sys.Services());
-    dlg.Create();
-  }
-  headless::HeadlessSystem sys;
-  CQuillonDlg dlg;
-};
-}  // namespace
+
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static Window* w = new Window();
+  static auto* w = new testsupport::HeadlessWindow();
   const std::string text(reinterpret_cast<const char*>(data), size);
   w->sys.ClearBoxes();
   w->sys.SetText(1002, text);

@@ -2,25 +2,11 @@
 
 #include <algorithm>
 
-#include "console/quillon_dlg.h"
-#include "platform/headless/headless.h"
 #include "protocol/records.h"
-#include "res/resources.h"
-
-namespace {
-struct Window {
-  Window() {
-    AfxSetResources(&res::Table());
-    AfxSetServices(sys.Services());
-    dlg.Create();
-  }
-  headless::HeadlessSystem sys;
-  CQuillonDlg dlg;
-};
-}  // namespace
+#include "tests/support/headless_window.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static Window* w = new Window();
+  static auto* w = new testsupport::HeadlessWindow();
   if (size >= kRecordSize) {
     const RecordTexts t = DecodeRecord(data);
     if (t.date.size() != 8 || t.time.size() != 8 || t.angle.empty()) __builtin_trap();

@@ -20,6 +20,7 @@
 #include "console/quillon_dlg.h"
 #include "platform/posix/ports.h"
 #include "platform/qt/qt_window_system.h"
+#include "tests/qt/qt_support.h"
 #include "protocol/records.h"
 #include "res/resources.h"
 #include "sim/device_model.h"
@@ -84,13 +85,7 @@ class Desktop : public ::testing::Test {
     lines = std::make_unique<posix::SerialPorts>(ports.get(), &windows);
     registry = std::make_unique<posix::PortRegistry>(ports.get());
     windows.SetBoxAutomation([](const qtbackend::BoxSeen&) { return std::make_pair(IDOK, 0); });
-    windows.SetViewCreatedHook([this](DialogWindow& d) {
-      QWidget* w = windows.Widget(&d);
-      w->show();
-      w->activateWindow();
-      QApplication::setActiveWindow(w);
-      (void)QTest::qWaitForWindowExposed(w);
-    });
+    testsupport::ShowViewsWhenCreated(windows);
     AfxSetResources(&res::Table());
     AfxSetServices({&windows, lines.get(), registry.get()});
     dlg = std::make_unique<CQuillonDlg>();

@@ -12,6 +12,7 @@
 
 #include "platform/posix/ports.h"
 #include "platform/qt/qt_window_system.h"
+#include "tests/qt/qt_support.h"
 #include "tests/platform/contract_suite.h"
 
 namespace contract {
@@ -49,13 +50,7 @@ class QtDriver : public Driver {
       m_answers.pop_front();
       return a;
     });
-    m_windows.SetViewCreatedHook([this](DialogWindow& dlg) {
-      QWidget* w = m_windows.Widget(&dlg);
-      w->show();
-      w->activateWindow();
-      QApplication::setActiveWindow(w);
-      (void)QTest::qWaitForWindowExposed(w);
-    });
+    testsupport::ShowViewsWhenCreated(m_windows);
   }
   ~QtDriver() override {
     ::close(m_master);
