@@ -1,8 +1,7 @@
 #include "export/record_export.h"
 
-#include <sys/stat.h>
-
 #include <cerrno>
+#include <filesystem>
 
 #include "platform/afxwin.h"
 
@@ -38,8 +37,8 @@ void WriteRecordList(const CListCtrl& list, const std::string& path) {
   // An existing file must be ours to replace: not read-only and not held by another program.
   // Its lock is kept until the new contents are in place.
   CStdioFile existing;
-  struct stat info {};
-  if (::stat(path.c_str(), &info) == 0) {
+  std::error_code ec;
+  if (std::filesystem::exists(path, ec)) {
     CFileException error(CFileException::none, path, "");
     if (!existing.Open(path.c_str(), CFile::modeWrite | CFile::modeNoTruncate | CFile::shareExclusive, &error)) {
       throw ForTarget(error, path);

@@ -1,13 +1,10 @@
 #include "platform/file.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 
+#include "platform/file_system.h"
 #include "platform/window_system.h"
 #include "platform/wnd.h"
 
@@ -71,7 +68,7 @@ CFileException MakeFileException(int err, const std::string& path, const char* a
 }
 
 void CFile::Rename(const std::string& source, const std::string& target) {
-  if (std::rename(source.c_str(), target.c_str()) != 0) throw MakeFileException(errno, target, "written");
+  if (const int err = filesystem_api::ReplaceFile(source.c_str(), target.c_str())) throw MakeFileException(err, target, "written");
 }
 
 void CFile::Remove(const std::string& path) {
@@ -84,42 +81,12 @@ CStdioFile::~CStdioFile() {
 
 BOOL CStdioFile::Open(const char* path, UINT flags, CFileException* error) {
   if (m_file) return FALSE;
-  int oflags = O_CLOEXEC;
-  if (flags & modeReadWrite) oflags |= O_RDWR;
-  else if (flags & modeWrite) oflags |= O_WRONLY;
-  else oflags |= O_RDONLY;
-  if (flags & modeCreate) {
-    oflags |= O_CREAT;
-    if (!(flags & modeNoTruncate)) oflags |= O_TRUNC;
-  }
-  // Take the lock before truncating, so that a file another program holds is left intact.
-  const bool truncate = (oflags & O_TRUNC) != 0;
-  const int fd = ::open(path, oflags & ~O_TRUNC, 0666);
-  if (fd < 0) {
-    if (error) *error = MakeFileException(errno, path, "opened");
-    return FALSE;
-  }
-  if ((flags & shareExclusive) && ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-    const int err = errno;
-    ::close(fd);
-    if (error) *error = MakeFileException(err == EWOULDBLOCK ? EWOULDBLOCK : err, path, "opened");
-    return FALSE;
-  }
-  if (truncate && ::ftruncate(fd, 0) != 0) {
-    const int err = errno;
-    ::close(fd);
-    if (error) *error = MakeFileException(err, path, "opened");
-    return FALSE;
-  }
-  const char* mode = (oflags & O_ACCMODE) == O_RDONLY ? "rb" : ((oflags & O_ACCMODE) == O_WRONLY ? "wb" : "r+b");
-  m_file = ::fdopen(fd, mode);
+  int err = 0;
+  m_file = filesystem_api::OpenStream(path, flags, &err);
   if (!m_file) {
-    const int err = errno;
-    ::close(fd);
     if (error) *error = MakeFileException(err, path, "opened");
     return FALSE;
   }
-  m_fd = fd;
   m_path = path;
   return TRUE;
 }
@@ -134,7 +101,6 @@ void CStdioFile::Close() {
   if (!m_file) return;
   std::FILE* f = m_file;
   m_file = nullptr;
-  m_fd = -1;
   errno = 0;
   const bool flushed = std::fflush(f) == 0;
   const int err = errno;

@@ -60,7 +60,6 @@ class CStdioFile : public CFile {
 
  private:
   std::FILE* m_file = nullptr;
-  int m_fd = -1;
   std::string m_path;
 };
 
