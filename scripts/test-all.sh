@@ -12,10 +12,10 @@ mkdir -p "$build"
 
 echo "== AddressSanitizer + UndefinedBehaviorSanitizer build"
 cmake -S "$root" -B "$build/asan" -DCMAKE_BUILD_TYPE=Debug -DKORVEX_SANITIZE=ON -DKORVEX_WERROR=ON \
-  -DKORVEX_BENCH=OFF -DKORVEX_QT=OFF > "$build/asan.configure.log" 2>&1 || { cat "$build/asan.configure.log"; exit 1; }
+  -DKORVEX_BENCH=OFF > "$build/asan.configure.log" 2>&1 || { cat "$build/asan.configure.log"; exit 1; }
 cmake --build "$build/asan" -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-  ctest --test-dir "$build/asan" -j "$jobs" --output-on-failure
+  QT_QPA_PLATFORM=offscreen ctest --test-dir "$build/asan" -j "$jobs" --output-on-failure
 
 echo "== Fuzz targets (clang, libFuzzer), ${fuzz_seconds} s each"
 CXX=clang++ cmake -S "$root" -B "$build/fuzz" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVEX_FUZZ=ON \

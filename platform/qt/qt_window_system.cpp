@@ -232,6 +232,7 @@ void QtWindowSystem::CreateView(DialogWindow& dlg) {
     if (w->isVisible() && qobject_cast<QDialog*>(w)) parent = w;
   }
   auto* d = new FrameDialog(&dlg, parent);
+  if (parent) d->setWindowModality(Qt::ApplicationModal);  // a dialog over the main window
   view->dialog = d;
   d->setFont(font);
   d->setWindowTitle(Q(dlg.text));
@@ -370,9 +371,10 @@ void QtWindowSystem::DestroyView(DialogWindow& dlg) {
     it = ours ? m_timers.erase(it) : std::next(it);
   }
   for (auto& c : dlg.controls) c->view = nullptr;
+  // The widgets go now, with their pending list refreshes: the window model they read is
+  // freed as soon as this returns. The dialog's loop has returned, so no handler of theirs runs.
   view->dialog->Detach();
-  view->dialog->hide();
-  view->dialog->deleteLater();
+  delete view->dialog;
   delete view;
   dlg.view = nullptr;
 }

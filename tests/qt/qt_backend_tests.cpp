@@ -81,6 +81,19 @@ TEST_F(QtWindow, FillingFourThousandRowsRefreshesTheListOnce) {
   EXPECT_EQ(table->columnWidth(0), 0);
 }
 
+TEST_F(QtWindow, ClosingWithAListRefreshPendingLeavesNothingBehind) {
+  Start();
+  windows.SetBoxAutomation([](const qtbackend::BoxSeen&) { return std::make_pair(IDOK, 0); });
+  dlg->LoadTestRecords();
+  dlg->ClearRecordList();  // queues the list's refresh; no box runs it
+  dlg->DestroyWindow();
+  QApplication::processEvents();  // the refresh must not read the freed window
+  EXPECT_EQ(dlg->Window(), nullptr);
+  EXPECT_TRUE(QApplication::topLevelWidgets().empty() ||
+              std::none_of(QApplication::topLevelWidgets().begin(), QApplication::topLevelWidgets().end(),
+                           [](QWidget* w) { return w->windowTitle() == QStringLiteral("Korvex-12"); }));
+}
+
 TEST_F(QtWindow, PortEntriesCarryTheirTooltips) {
   Start();
   auto* combo = static_cast<QComboBox*>(W(1001));
