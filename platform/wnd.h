@@ -181,7 +181,6 @@ class CWnd {
   void OnTimer(UINT_PTR) {}
 
  private:
-  friend class CDialog;
   CMenu m_systemMenu{nullptr};
 };
 

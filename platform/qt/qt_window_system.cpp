@@ -513,7 +513,7 @@ int QtWindowSystem::MessageBox(DialogWindow* owner, const std::string& text, con
   box.setWindowTitle(Q(caption));
   QString shown = Q(text);
   shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-  box.setText(shown.trimmed().isEmpty() ? shown : shown);
+  box.setText(shown);
   switch (type & MB_ICONMASK) {
     case MB_ICONSTOP: box.setIcon(QMessageBox::Critical); break;
     case MB_ICONQUESTION: box.setIcon(QMessageBox::Question); break;
