@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 
 #include "platform/file_system.h"
 #include "platform/window_system.h"
@@ -29,6 +30,19 @@ long CFileDialog::DoModal() {
   if (!AfxWindows().FileDialog(owner, request, &path)) return IDCANCEL;
   m_path = path;
   return IDOK;
+}
+
+bool CompleteFileChoice(WindowSystem& system, DialogWindow* owner, const FileDialogRequest& request,
+                        std::string* chosen) {
+  if (request.openDialog) return true;
+  if (!request.defaultExtension.empty() && !std::filesystem::path(*chosen).has_extension()) {
+    *chosen += "." + request.defaultExtension;
+  }
+  if ((request.flags & OFN_OVERWRITEPROMPT) && std::filesystem::exists(*chosen)) {
+    return system.MessageBox(owner, *chosen + " already exists.\nDo you want to replace it?", "Confirm Save As",
+                             MB_YESNO | MB_ICONEXCLAMATION) == IDYES;
+  }
+  return true;
 }
 
 CFileException MakeFileException(int err, const std::string& path, const char* action) {

@@ -20,6 +20,14 @@ struct FileDialogRequest {
   std::string filter;  // "Name|pattern|...|"
 };
 
+class WindowSystem;
+
+// What a file dialog does with the name the operator chose: a save adds the default
+// extension to a name without one, and an existing file is only taken after the overwrite
+// question (shown through |system|) is answered Yes. False when the operator declined.
+bool CompleteFileChoice(WindowSystem& system, DialogWindow* owner, const FileDialogRequest& request,
+                        std::string* chosen);
+
 class WindowSystem {
  public:
   virtual ~WindowSystem() = default;

@@ -1,7 +1,6 @@
 #include "platform/headless/headless.h"
 
 #include <algorithm>
-#include <filesystem>
 #include <stdexcept>
 
 #include "platform/exceptions.h"
@@ -212,16 +211,7 @@ bool HeadlessSystem::FileDialog(DialogWindow* owner, const FileDialogRequest& re
   auto respond = std::move(m_fileAnswers.front());
   m_fileAnswers.pop_front();
   std::optional<std::string> chosen = respond(request);
-  if (!chosen || chosen->empty()) return false;
-  std::filesystem::path p(*chosen);
-  if (!request.openDialog && !request.defaultExtension.empty() && !p.has_extension()) {
-    *chosen += "." + request.defaultExtension;
-  }
-  if (!request.openDialog && (request.flags & OFN_OVERWRITEPROMPT) && std::filesystem::exists(*chosen)) {
-    const int answer = MessageBox(owner, *chosen + " already exists.\nDo you want to replace it?", "Confirm Save As",
-                                  MB_YESNO | MB_ICONEXCLAMATION);
-    if (answer != IDYES) return false;
-  }
+  if (!chosen || chosen->empty() || !CompleteFileChoice(*this, owner, request, &*chosen)) return false;
   *path = *chosen;
   return true;
 }

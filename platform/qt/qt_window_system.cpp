@@ -27,7 +27,6 @@
 
 #include <cmath>
 #include <ctime>
-#include <filesystem>
 
 #include "platform/wnd.h"
 
@@ -557,15 +556,7 @@ int QtWindowSystem::MessageBox(DialogWindow* owner, const std::string& text, con
 bool QtWindowSystem::FileDialog(DialogWindow* owner, const FileDialogRequest& request, std::string* path) {
   if (m_fileAutomation) {
     std::optional<std::string> chosen = m_fileAutomation(request);
-    if (!chosen || chosen->empty()) return false;
-    if (!request.defaultExtension.empty() && !std::filesystem::path(*chosen).has_extension()) {
-      *chosen += "." + request.defaultExtension;
-    }
-    if ((request.flags & OFN_OVERWRITEPROMPT) && std::filesystem::exists(*chosen) &&
-        MessageBox(owner, *chosen + " already exists.\nDo you want to replace it?", "Confirm Save As",
-                   MB_YESNO | MB_ICONEXCLAMATION) != IDYES) {
-      return false;
-    }
+    if (!chosen || chosen->empty() || !CompleteFileChoice(*this, owner, request, &*chosen)) return false;
     *path = *chosen;
     return true;
   }
