@@ -35,7 +35,8 @@ std::string FormatRecordList(const CListCtrl& list) {
 
 void WriteRecordList(const CListCtrl& list, const std::string& path) {
   // An existing file must be ours to replace: not read-only and not held by another program.
-  // Its lock is kept until the new contents are in place.
+  // Its lock is kept until the new contents are complete, and let go just before the
+  // replacement: some systems refuse to replace a file that is still open.
   CStdioFile existing;
   std::error_code ec;
   if (std::filesystem::exists(path, ec)) {
@@ -61,6 +62,7 @@ void WriteRecordList(const CListCtrl& list, const std::string& path) {
       file.WriteString(line.c_str());
     }
     file.Close();
+    existing.Close();
     CFile::Rename(part, path);
   } catch (const CFileException& e) {
     std::remove(part.c_str());

@@ -36,7 +36,11 @@ CTime CTime::GetCurrentTime() {
 
 bool CTime::GetLocalTm(std::tm* out) const {
   const std::time_t t = static_cast<std::time_t>(m_time);
+#ifdef _WIN32
+  return localtime_s(out, &t) == 0;
+#else
   return localtime_r(&t, out) != nullptr;
+#endif
 }
 
 namespace {

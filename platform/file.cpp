@@ -65,7 +65,9 @@ CFileException MakeFileException(int err, const std::string& path, const char* a
       why = "it is held by another program";
       break;
     case ENOSPC:
-    case EDQUOT:
+#ifdef EDQUOT
+    case EDQUOT:  // not every C library has quotas
+#endif
     case EFBIG:
       cause = CFileException::diskFull;
       why = "the disk is full";

@@ -156,6 +156,7 @@ TEST_F(Commands, DataTimeSetCombinesThePickersAndSendsTheValuesAsRead) {
 
 TEST_F(Commands, DataTimeSetAcrossADaylightSavingChange) {
   testsupport::ScopedTimeZone berlin("Europe/Berlin");
+  if (!berlin.Applied()) GTEST_SKIP() << "this system's C library has no rules for Europe/Berlin";
   // 02:30 does not exist on 2019-03-31 in Berlin: the frame carries what the pickers show,
   // the combined value is the library's 03:30 summer time.
   sys.SetPicker(IDC_DATE, CTime(2019, 3, 31, 12, 0, 0).GetTime());

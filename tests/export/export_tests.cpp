@@ -2,12 +2,6 @@
 // must leave an existing file as it was.
 
 #include <gtest/gtest.h>
-#include <sys/file.h>
-#include <sys/resource.h>
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -15,6 +9,7 @@
 #include "export/record_export.h"
 #include "res/resource_ids.h"
 #include "tests/support/console_fixture.h"
+#include "tests/support/test_os.h"
 
 namespace {
 
@@ -30,7 +25,7 @@ std::string Slurp(const fs::path& p) {
 class Save : public testsupport::ConsoleTest {
  protected:
   void SetUp() override {
-    dir = fs::temp_directory_path() / ("korvex-save-" + std::to_string(::getpid()) + "-" +
+    dir = fs::temp_directory_path() / ("korvex-save-" + std::to_string(testos::ProcessId()) + "-" +
                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::remove_all(dir);
     fs::create_directories(dir);
@@ -38,7 +33,11 @@ class Save : public testsupport::ConsoleTest {
     Start();
   }
   void TearDown() override {
+    // Read-only entries are made writable first: some systems refuse to remove them.
     fs::permissions(dir, fs::perms::owner_all, fs::perm_options::add);
+    for (const auto& entry : fs::recursive_directory_iterator(dir)) {
+      fs::permissions(entry.path(), fs::perms::owner_write, fs::perm_options::add);
+    }
     fs::remove_all(dir);
   }
   // Fills the list with |n| decoded records, as a read would.
@@ -141,14 +140,11 @@ TEST_F(Save, AFullDiskLeavesTheExistingFileIntactAndNamesTheCause) {
   const std::string before = "the operator's earlier export\r\n";
   std::ofstream(p, std::ios::binary) << before;
   sys.AnswerNextBox(IDYES);
-  std::signal(SIGXFSZ, SIG_IGN);
-  rlimit old{};
-  getrlimit(RLIMIT_FSIZE, &old);
-  rlimit small = old;
-  small.rlim_cur = 64 * 1024;
-  setrlimit(RLIMIT_FSIZE, &small);
-  SaveAs(p);
-  setrlimit(RLIMIT_FSIZE, &old);
+  {
+    auto limit = testos::LimitFileSize(64 * 1024);
+    if (!limit) GTEST_SKIP() << "this system cannot limit a file's size";
+    SaveAs(p);
+  }
   ASSERT_EQ(sys.Boxes().size(), 2u);
   EXPECT_EQ(LastBox().text, "\"" + p.string() + "\" could not be written: the disk is full.");
   EXPECT_EQ(LastBox().type & MB_ICONMASK, MB_ICONSTOP);
@@ -160,11 +156,11 @@ TEST_F(Save, AFileHeldByAnotherProgramIsNotTouched) {
   FillRows(3);
   const fs::path p = dir / "held.txt";
   std::ofstream(p) << "held";
-  const int fd = ::open(p.c_str(), O_RDONLY);
-  ASSERT_EQ(::flock(fd, LOCK_EX), 0);
+  auto held = testos::HoldFile(p.string());
+  ASSERT_TRUE(held);
   sys.AnswerNextBox(IDYES);
   SaveAs(p);
-  ::close(fd);
+  held.reset();
   EXPECT_EQ(LastBox().text, "\"" + p.string() + "\" could not be written: it is held by another program.");
   EXPECT_EQ(Slurp(p), "held");
   EXPECT_EQ(Files(), std::vector<std::string>{"held.txt"});
@@ -179,7 +175,7 @@ TEST_F(Save, AMissingFolderIsNamedInTheErrorBox) {
 }
 
 TEST_F(Save, AReadOnlyFileIsNotReplaced) {
-  if (::geteuid() == 0) GTEST_SKIP() << "permissions do not bind root";
+  if (!testos::ReadOnlyBindsThisProcess()) GTEST_SKIP() << "permissions do not bind this user";
   FillRows(3);
   const fs::path p = dir / "ro.txt";
   std::ofstream(p) << "ro";

@@ -5,23 +5,18 @@
 #include <cstdlib>
 
 #include "platform/exceptions.h"
+#include "tests/support/test_os.h"
 
 namespace {
 
 class WithTimeZone : public ::testing::Test {
  protected:
-  void Use(const char* tz) {
-    setenv("TZ", tz, 1);
-    tzset();
-  }
-  ~WithTimeZone() override {
-    unsetenv("TZ");
-    tzset();
-  }
+  bool Use(const char* tz) { return testos::UseTimeZone(tz); }
+  ~WithTimeZone() override { testos::UseTimeZone(nullptr); }
 };
 
 TEST_F(WithTimeZone, ComponentConstructorRefusesWhatItCannotHold) {
-  Use("UTC");
+  ASSERT_TRUE(Use("UTC"));
   struct Case {
     int v[6];
   } refused[] = {{{1899, 12, 31, 0, 0, 0}}, {{2020, 0, 1, 0, 0, 0}}, {{2020, 13, 1, 0, 0, 0}},
@@ -34,7 +29,7 @@ TEST_F(WithTimeZone, ComponentConstructorRefusesWhatItCannotHold) {
 }
 
 TEST_F(WithTimeZone, DaylightSavingIsDecidedByTheLibrary) {
-  Use("Europe/Berlin");
+  if (!Use("Europe/Berlin")) GTEST_SKIP() << "this system's C library has no rules for Europe/Berlin";
   const CTime winter(2019, 3, 31, 1, 30, 0);
   const CTime summer(2019, 3, 31, 3, 30, 0);
   EXPECT_EQ(summer.GetTime() - winter.GetTime(), 3600) << "02:00 to 03:00 does not exist that night";

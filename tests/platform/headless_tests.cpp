@@ -8,9 +8,9 @@
 #include <filesystem>
 #include <fstream>
 
-#include <unistd.h>
 
 #include "platform/afxwin.h"
+#include "tests/support/test_os.h"
 
 namespace {
 
@@ -117,7 +117,7 @@ TEST(HeadlessRegistry, ReadsValuesAndInjectsFailures) {
 TEST(HeadlessFileDialog, AddsTheDefaultExtensionAndConfirmsAReplacement) {
   headless::HeadlessSystem sys;
   AfxSetServices(sys.Services());
-  const auto dir = std::filesystem::temp_directory_path() / ("korvex-fd-" + std::to_string(::getpid()));
+  const auto dir = std::filesystem::temp_directory_path() / ("korvex-fd-" + std::to_string(testos::ProcessId()));
   std::filesystem::create_directories(dir);
   const std::string existing = (dir / "old.txt").string();
   std::ofstream(existing) << "x";

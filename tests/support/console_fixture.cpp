@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <ctime>
 
+#include "tests/support/test_os.h"
+
 #include "res/resource_ids.h"
 
 namespace testsupport {
@@ -17,15 +19,10 @@ ScopedTimeZone::ScopedTimeZone(const char* tz) {
   const char* old = std::getenv("TZ");
   m_had = old != nullptr;
   if (old) m_old = old;
-  setenv("TZ", tz, 1);
-  tzset();
+  m_applied = testos::UseTimeZone(tz);
 }
 
-ScopedTimeZone::~ScopedTimeZone() {
-  if (m_had) setenv("TZ", m_old.c_str(), 1);
-  else unsetenv("TZ");
-  tzset();
-}
+ScopedTimeZone::~ScopedTimeZone() { testos::UseTimeZone(m_had ? m_old.c_str() : nullptr); }
 
 ConsoleTest::ConsoleTest() {
   AfxSetResources(&res::Table());

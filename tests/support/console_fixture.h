@@ -29,10 +29,13 @@ class ScopedTimeZone {
  public:
   explicit ScopedTimeZone(const char* tz);
   ~ScopedTimeZone();
+  // False when this system's C library cannot apply the zone's rules.
+  bool Applied() const { return m_applied; }
 
  private:
   std::string m_old;
   bool m_had;
+  bool m_applied = false;
 };
 
 class ConsoleTest : public ::testing::Test {
