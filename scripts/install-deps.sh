@@ -2,7 +2,8 @@
 # Installs what a fresh Debian 12 machine lacks for building, testing and running Korvex-12.
 set -euo pipefail
 packages=(build-essential cmake g++ clang libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev
-          qt6-base-dev libgl-dev socat xvfb xauth)
+          qt6-base-dev libgl-dev socat xvfb xauth
+          g++-mingw-w64-x86-64 wine wine64)  # the Windows build and its tests
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds and runs the whole test suite: sanitizer build, fuzz targets briefly, then the
-# main build with warnings as errors; CTest's summary of the main build comes last.
+# Builds and runs the whole test suite: sanitizer build, fuzz targets briefly, the main build
+# with warnings as errors, the Windows build with its tests under Wine; CTest's summary of the
+# main build comes last.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${KORVEX_BUILD_DIR:-$root/build}"
@@ -34,4 +35,12 @@ echo "== Main build"
 cmake -S "$root" -B "$build/main" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVEX_WERROR=ON \
   > "$build/main.configure.log" 2>&1 || { cat "$build/main.configure.log"; exit 1; }
 cmake --build "$build/main" -j "$jobs"
+
+echo "== Windows build (mingw-w64), its tests under Wine on one virtual display"
+cmake --preset windows -S "$root" -B "$build/windows" -DKORVEX_SIM="$build/main/platform/posix/korvex12-sim" \
+  > "$build/windows.configure.log" 2>&1 || { cat "$build/windows.configure.log"; exit 1; }
+cmake --build "$build/windows" -j "$jobs"
+xvfb-run -a -s "-screen 0 1280x1024x24" ctest --test-dir "$build/windows" -j "$jobs" --output-on-failure
+
+echo "== Main build tests"
 QT_QPA_PLATFORM=offscreen ctest --test-dir "$build/main" -j "$jobs" --output-on-failure
