@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <io.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <mutex>
@@ -134,10 +135,8 @@ long ReadMachineKey(const std::string& path, std::vector<std::pair<std::string, 
 
 namespace {
 
-// An overlapped handle with a reader thread. Each read waits for the first byte and returns
-// what has arrived (the port's time-outs say so; a pipe read does it by itself), and the bytes
-// go to the user-interface thread. No WaitCommEvent: it is not dependable on every system.
-// Closing cancels the pending read.
+// An overlapped handle with a reader thread whose bytes go to the user-interface thread. No
+// WaitCommEvent: it is not dependable on every system. Closing cancels the pending read.
 class OverlappedStream : public ByteStream {
  public:
   OverlappedStream(HANDLE handle, StreamCallbacks callbacks)
@@ -173,26 +172,53 @@ class OverlappedStream : public ByteStream {
   }
 
  private:
+  enum class ReadResult { Data, Stopped, Failed };
+
+  // One overlapped read of up to |size| bytes, waiting as long as it takes or until stopped.
+  ReadResult ReadOnce(HANDLE done, std::uint8_t* into, DWORD size, DWORD* got) {
+    OVERLAPPED ov{};
+    ov.hEvent = done;
+    ResetEvent(done);
+    *got = 0;
+    BOOL ok = ReadFile(m_handle, into, size, got, &ov);
+    if (!ok && GetLastError() == ERROR_IO_PENDING) {
+      HANDLE waits[2] = {done, m_stop};
+      if (WaitForMultipleObjects(2, waits, FALSE, INFINITE) != WAIT_OBJECT_0) {
+        CancelIoEx(m_handle, &ov);
+        GetOverlappedResult(m_handle, &ov, got, TRUE);
+        return ReadResult::Stopped;
+      }
+      ok = GetOverlappedResult(m_handle, &ov, got, FALSE);
+    }
+    if (WaitForSingleObject(m_stop, 0) == WAIT_OBJECT_0) return ReadResult::Stopped;
+    return ok ? ReadResult::Data : ReadResult::Failed;
+  }
+
+  // Bytes waiting in the port's (or the pipe's) input queue.
+  DWORD Waiting() const {
+    COMSTAT stat{};
+    DWORD errors = 0;
+    if (ClearCommError(m_handle, &errors, &stat)) return stat.cbInQue;
+    DWORD available = 0;
+    return PeekNamedPipe(m_handle, nullptr, 0, nullptr, &available, nullptr) ? available : 0;
+  }
+
+  // Waits for the first byte, then takes what else has arrived, so that a long stream reaches
+  // the window as it comes rather than when a buffer fills.
   void ReadLoop() {
-    HANDLE readDone = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HANDLE done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     std::uint8_t buffer[1024];
     for (;;) {
-      OVERLAPPED ov{};
-      ov.hEvent = readDone;
-      ResetEvent(readDone);
       DWORD got = 0;
-      BOOL ok = ReadFile(m_handle, buffer, sizeof buffer, &got, &ov);
-      if (!ok && GetLastError() == ERROR_IO_PENDING) {
-        HANDLE waits[2] = {readDone, m_stop};
-        if (WaitForMultipleObjects(2, waits, FALSE, INFINITE) != WAIT_OBJECT_0) {
-          CancelIoEx(m_handle, &ov);
-          GetOverlappedResult(m_handle, &ov, &got, TRUE);
-          break;
-        }
-        ok = GetOverlappedResult(m_handle, &ov, &got, FALSE);
+      ReadResult r = ReadOnce(done, buffer, 1, &got);
+      if (r == ReadResult::Data && got == 1) {
+        const DWORD more = std::min<DWORD>(Waiting(), sizeof buffer - 1);
+        DWORD extra = 0;
+        if (more > 0) r = ReadOnce(done, buffer + 1, more, &extra);
+        got += extra;
       }
-      if (WaitForSingleObject(m_stop, 0) == WAIT_OBJECT_0) break;
-      if (!ok) {
+      if (r == ReadResult::Stopped) break;
+      if (r == ReadResult::Failed) {
         Post([](StreamCallbacks& c) { if (c.onHangup) c.onHangup(); });
         break;
       }
@@ -200,7 +226,7 @@ class OverlappedStream : public ByteStream {
       std::vector<std::uint8_t> bytes(buffer, buffer + got);
       Post([bytes = std::move(bytes)](StreamCallbacks& c) { c.onData(bytes.data(), bytes.size()); });
     }
-    CloseHandle(readDone);
+    CloseHandle(done);
   }
 
   template <typename F>
@@ -265,8 +291,8 @@ std::unique_ptr<ByteStream> OpenComPort(int portNumber, const CommSettings& sett
   dcb.fDtrControl = DTR_CONTROL_ENABLE;
   dcb.fRtsControl = RTS_CONTROL_ENABLE;
   if (!SetCommState(h, &dcb)) return fail("line settings");
-  // A read waits for the first byte and returns what came once the line pauses for 2 ms (no
-  // total time-out); a write gives up after 2 s. The form with a total read time-out and
+  // A read waits for its bytes with no total time-out (the reader asks for one byte, then for
+  // what is queued); a write gives up after 2 s. The form with a total read time-out and
   // MAXDWORD intervals, meant to return at once, never completes an overlapped read under
   // some compatibility layers.
   COMMTIMEOUTS timeouts{};

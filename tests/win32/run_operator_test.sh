@@ -3,6 +3,10 @@
 # pseudo-terminal, which Wine's port table maps to a COM port.
 #   run_operator_test.sh SIMULATOR OPERATOR_TESTS_EXE KORVEX12_EXE SCREENSHOT_PNG
 set -euo pipefail
+# Every Wine program here must be on the display the window is shown on.
+if [[ -z "${DISPLAY:-}" ]]; then
+  exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
+fi
 sim="$1" driver="$2" exe="$3" screenshot="$4"
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 export WINEPREFIX="${KORVEX_WINEPREFIX:?the Wine prefix}" WINEDEBUG=-all
@@ -27,9 +31,13 @@ echo "simulator on $pty, mapped to $com"
 wine reg add 'HKLM\Software\Wine\Ports' /v "$com" /t REG_SZ /d "$pty" /f >/dev/null
 wineserver -k || true
 wineserver -w || true
+# The device manager fills the serial-port key a moment after the server starts.
+for _ in $(seq 60); do
+  wine reg query 'HKLM\HARDWARE\DEVICEMAP\SERIALCOMM' 2>/dev/null | grep -qw "$com" && break
+  sleep 0.5
+done
 
-# Wine's drive Z: is the root folder. (Not winepath: the first program after the restart
-# must be the one on the display, or the window station is made without one.)
+# Wine's drive Z: is the root folder.
 winpath() { local p="${1//\//\\}"; echo "Z:$p"; }
 mkdir -p "$(dirname "$screenshot")"
 "$here/scripts/wine-run.sh" "$driver" "$(winpath "$exe")" "$com" "$(winpath "$screenshot")"
