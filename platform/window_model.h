@@ -115,6 +115,19 @@ void PressKey(DialogWindow& dlg, Key key);
 void SystemCommand(DialogWindow& dlg, UINT command);
 void Close(DialogWindow& dlg);
 void Paint(DialogWindow& dlg);
+
+// A pointer press as a backend sees it: the control gains the focus, then reports its click.
+// A box shown by that focus change drops the click that caused it, as on the original platform.
+class PressRouter {
+ public:
+  void FocusIn(DialogWindow& dlg, NativeWindow& wnd);
+  void Clicked(DialogWindow& dlg, NativeWindow& wnd);
+  // Forgets a dropped click of |dlg|'s controls; called when its view goes.
+  void Forget(const DialogWindow& dlg);
+
+ private:
+  const NativeWindow* m_dropClick = nullptr;
+};
 }  // namespace user
 
 // Serial number of message boxes shown so far; lets the click rule see a box.

@@ -166,6 +166,23 @@ void Paint(DialogWindow& dlg) {
   if (dlg.owner && !dlg.ended) dlg.owner->OnWndMsg(WM_PAINT, 0, 0);
 }
 
+void PressRouter::FocusIn(DialogWindow& dlg, NativeWindow& wnd) {
+  if (dlg.focus == &wnd) return;
+  const unsigned boxes = AfxBoxSerial();
+  Focus(dlg, wnd.id);
+  if (AfxBoxSerial() != boxes) m_dropClick = &wnd;
+}
+
+void PressRouter::Clicked(DialogWindow& dlg, NativeWindow& wnd) {
+  const bool dropped = m_dropClick == &wnd;
+  m_dropClick = nullptr;
+  if (!dropped) Click(dlg, wnd.id);
+}
+
+void PressRouter::Forget(const DialogWindow& dlg) {
+  if (m_dropClick && m_dropClick->dialog == &dlg) m_dropClick = nullptr;
+}
+
 }  // namespace user
 
 // ---- CMenu ---------------------------------------------------------------------------------

@@ -139,7 +139,7 @@ class FocusFilter : public QObject {
   FocusFilter(QtWindowSystem* system, DialogWindow* dlg, NativeWindow* wnd, QObject* parent)
       : QObject(parent), m_system(system), m_dlg(dlg), m_wnd(wnd) {}
   bool eventFilter(QObject*, QEvent* e) override {
-    if (e->type() == QEvent::FocusIn && !m_system->SettingFocus()) m_system->OnFocusIn(*m_dlg, *m_wnd);
+    if (e->type() == QEvent::FocusIn && !m_system->SettingFocus()) m_system->Press().FocusIn(*m_dlg, *m_wnd);
     return false;
   }
 
@@ -254,7 +254,7 @@ void QtWindowSystem::CreateView(DialogWindow& dlg) {
         auto* b = new QPushButton(Q(w->text), d);
         b->setAutoDefault(false);
         b->setDefault(false);
-        QObject::connect(b, &QPushButton::clicked, b, [this, &dlg, w] { OnClicked(dlg, *w); });
+        QObject::connect(b, &QPushButton::clicked, b, [this, &dlg, w] { m_press.Clicked(dlg, *w); });
         widget = b;
         break;
       }
@@ -369,6 +369,7 @@ void QtWindowSystem::DestroyView(DialogWindow& dlg) {
     if (ours) it->second->deleteLater();
     it = ours ? m_timers.erase(it) : std::next(it);
   }
+  m_press.Forget(dlg);
   for (auto& c : dlg.controls) c->view = nullptr;
   // The widgets go now, with their pending list refreshes: the window model they read is
   // freed as soon as this returns. The dialog's loop has returned, so no handler of theirs runs.
@@ -468,23 +469,6 @@ void QtWindowSystem::Refresh(NativeWindow& wnd, Change what) {
     default:
       break;
   }
-}
-
-void QtWindowSystem::OnFocusIn(DialogWindow& dlg, NativeWindow& wnd) {
-  if (dlg.focus == &wnd) return;
-  const unsigned boxes = AfxBoxSerial();
-  user::Focus(dlg, wnd.id);
-  // A box shown by the focus change drops the click that caused it, as on the original platform.
-  if (AfxBoxSerial() != boxes) m_dropClick = &wnd;
-}
-
-void QtWindowSystem::OnClicked(DialogWindow& dlg, NativeWindow& wnd) {
-  if (m_dropClick == &wnd) {
-    m_dropClick = nullptr;
-    return;
-  }
-  m_dropClick = nullptr;
-  user::Click(dlg, wnd.id);
 }
 
 void QtWindowSystem::RunModalLoop(DialogWindow& dlg) {

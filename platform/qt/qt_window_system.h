@@ -73,8 +73,7 @@ class QtWindowSystem : public WindowSystem, public FdWatcher {
   static bool WaitFor(const std::function<bool()>& done, int ms);
 
   // Called by the views.
-  void OnFocusIn(DialogWindow& dlg, NativeWindow& wnd);
-  void OnClicked(DialogWindow& dlg, NativeWindow& wnd);
+  user::PressRouter& Press() { return m_press; }
   bool SettingFocus() const { return m_settingFocus; }
   std::size_t WatchCount() const { return m_notifiers.size(); }
 
@@ -90,7 +89,7 @@ class QtWindowSystem : public WindowSystem, public FdWatcher {
   std::function<std::optional<std::string>(const FileDialogRequest&)> m_fileAutomation;
   std::function<void(DialogWindow&)> m_viewCreated;
   std::vector<BoxSeen> m_boxes;
-  const NativeWindow* m_dropClick = nullptr;
+  user::PressRouter m_press;
   bool m_settingFocus = false;
 };
 

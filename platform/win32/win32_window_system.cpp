@@ -62,8 +62,8 @@ int IndexOf(const DialogWindow& dlg, const NativeWindow& wnd) {
 class Win32WindowSystem::Events : public win32native::DialogEvents {
  public:
   Events(Win32WindowSystem* system, DialogWindow* dlg) : m_system(system), m_dlg(dlg) {}
-  void FocusIn(int index) override { m_system->OnFocusIn(*m_dlg, At(index)); }
-  void Clicked(int index) override { m_system->OnClicked(*m_dlg, At(index)); }
+  void FocusIn(int index) override { m_system->m_press.FocusIn(*m_dlg, At(index)); }
+  void Clicked(int index) override { m_system->m_press.Clicked(*m_dlg, At(index)); }
   void EditChanged(int index, const std::string& text) override { user::SetText(*m_dlg, At(index).id, text); }
   void ComboSelected(int index, int item) override { user::SelectComboItem(*m_dlg, At(index).id, item); }
   void PickerChanged(int index, const win32native::LocalTime& value) override {
@@ -185,7 +185,7 @@ void Win32WindowSystem::DestroyView(DialogWindow& dlg) {
     if (ours) win32native::StopTimer(it->second);
     it = ours ? m_timers.erase(it) : std::next(it);
   }
-  if (m_dropClick && m_dropClick->dialog == &dlg) m_dropClick = nullptr;
+  m_press.Forget(dlg);
   for (auto& c : dlg.controls) c->view = nullptr;
   dlg.view = nullptr;
   m_dialogs.erase(&dlg);
@@ -238,23 +238,6 @@ void Win32WindowSystem::Refresh(NativeWindow& wnd, Change what) {
     case Change::Time: view.SetPickerTime(index, ToLocal(wnd.time)); break;
     default: break;
   }
-}
-
-void Win32WindowSystem::OnFocusIn(DialogWindow& dlg, NativeWindow& wnd) {
-  if (dlg.focus == &wnd) return;
-  const unsigned boxes = AfxBoxSerial();
-  user::Focus(dlg, wnd.id);
-  // A box shown by the focus change drops the click that caused it.
-  if (AfxBoxSerial() != boxes) m_dropClick = &wnd;
-}
-
-void Win32WindowSystem::OnClicked(DialogWindow& dlg, NativeWindow& wnd) {
-  if (m_dropClick == &wnd) {
-    m_dropClick = nullptr;
-    return;
-  }
-  m_dropClick = nullptr;
-  user::Click(dlg, wnd.id);
 }
 
 void Win32WindowSystem::RunModalLoop(DialogWindow& dlg) {

@@ -60,8 +60,6 @@ class Win32WindowSystem : public WindowSystem {
   DialogState* State(const DialogWindow& dlg) const;
   win32native::IconHandle Icon(HICON icon);
   void Refresh(NativeWindow& wnd, Change what);
-  void OnFocusIn(DialogWindow& dlg, NativeWindow& wnd);
-  void OnClicked(DialogWindow& dlg, NativeWindow& wnd);
 
   std::map<const DialogWindow*, std::unique_ptr<DialogState>> m_dialogs;
   std::map<HICON, win32native::IconHandle> m_icons;
@@ -70,7 +68,7 @@ class Win32WindowSystem : public WindowSystem {
   std::function<std::pair<int, int>(const BoxSeen&)> m_boxAutomation;
   std::function<std::optional<std::string>(const FileDialogRequest&)> m_fileAutomation;
   std::vector<BoxSeen> m_boxes;
-  const NativeWindow* m_dropClick = nullptr;
+  user::PressRouter m_press;
   bool m_showOnCreate = false;
 };
 
