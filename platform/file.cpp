@@ -33,15 +33,20 @@ long CFileDialog::DoModal() {
 }
 
 bool CompleteFileChoice(WindowSystem& system, DialogWindow* owner, const FileDialogRequest& request,
-                        std::string* chosen) {
-  if (request.openDialog) return true;
-  if (!request.defaultExtension.empty() && !std::filesystem::path(*chosen).has_extension()) {
-    *chosen += "." + request.defaultExtension;
+                        std::optional<std::string> answer, std::string* path) {
+  if (!answer || answer->empty()) return false;
+  std::string chosen = std::move(*answer);
+  if (!request.openDialog) {
+    if (!request.defaultExtension.empty() && !std::filesystem::path(chosen).has_extension()) {
+      chosen += "." + request.defaultExtension;
+    }
+    if ((request.flags & OFN_OVERWRITEPROMPT) && std::filesystem::exists(chosen) &&
+        system.MessageBox(owner, chosen + " already exists.\nDo you want to replace it?", "Confirm Save As",
+                          MB_YESNO | MB_ICONEXCLAMATION) != IDYES) {
+      return false;
+    }
   }
-  if ((request.flags & OFN_OVERWRITEPROMPT) && std::filesystem::exists(*chosen)) {
-    return system.MessageBox(owner, *chosen + " already exists.\nDo you want to replace it?", "Confirm Save As",
-                             MB_YESNO | MB_ICONEXCLAMATION) == IDYES;
-  }
+  *path = std::move(chosen);
   return true;
 }
 

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "platform/afx_types.h"
@@ -22,11 +23,12 @@ struct FileDialogRequest {
 
 class WindowSystem;
 
-// What a file dialog does with the name the operator chose: a save adds the default
-// extension to a name without one, and an existing file is only taken after the overwrite
-// question (shown through |system|) is answered Yes. False when the operator declined.
+// What a file dialog does with a scripted answer (nullopt or empty: cancelled): a save adds
+// the default extension to a name without one, and an existing file is only taken after the
+// overwrite question (shown through |system|) is answered Yes. True with |path| set when a
+// file was chosen.
 bool CompleteFileChoice(WindowSystem& system, DialogWindow* owner, const FileDialogRequest& request,
-                        std::string* chosen);
+                        std::optional<std::string> answer, std::string* path);
 
 class WindowSystem {
  public:

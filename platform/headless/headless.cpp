@@ -210,10 +210,7 @@ bool HeadlessSystem::FileDialog(DialogWindow* owner, const FileDialogRequest& re
   if (m_fileAnswers.empty()) return false;
   auto respond = std::move(m_fileAnswers.front());
   m_fileAnswers.pop_front();
-  std::optional<std::string> chosen = respond(request);
-  if (!chosen || chosen->empty() || !CompleteFileChoice(*this, owner, request, &*chosen)) return false;
-  *path = *chosen;
-  return true;
+  return CompleteFileChoice(*this, owner, request, respond(request), path);
 }
 
 // ---- Operator ------------------------------------------------------------------------------

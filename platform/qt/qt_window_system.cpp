@@ -538,12 +538,7 @@ int QtWindowSystem::MessageBox(DialogWindow* owner, const std::string& text, con
 }
 
 bool QtWindowSystem::FileDialog(DialogWindow* owner, const FileDialogRequest& request, std::string* path) {
-  if (m_fileAutomation) {
-    std::optional<std::string> chosen = m_fileAutomation(request);
-    if (!chosen || chosen->empty() || !CompleteFileChoice(*this, owner, request, &*chosen)) return false;
-    *path = *chosen;
-    return true;
-  }
+  if (m_fileAutomation) return CompleteFileChoice(*this, owner, request, m_fileAutomation(request), path);
   QWidget* parent = owner && owner->view ? static_cast<DialogView*>(owner->view)->dialog : nullptr;
   // "Name|pattern|Name|pattern|" becomes Qt's "Name (pattern);;Name (pattern)".
   QStringList filters;

@@ -282,12 +282,7 @@ int Win32WindowSystem::MessageBox(DialogWindow* owner, const std::string& text, 
 }
 
 bool Win32WindowSystem::FileDialog(DialogWindow* owner, const FileDialogRequest& request, std::string* path) {
-  if (m_fileAutomation) {
-    std::optional<std::string> chosen = m_fileAutomation(request);
-    if (!chosen || chosen->empty() || !CompleteFileChoice(*this, owner, request, &*chosen)) return false;
-    *path = *chosen;
-    return true;
-  }
+  if (m_fileAutomation) return CompleteFileChoice(*this, owner, request, m_fileAutomation(request), path);
   DialogState* state = owner ? State(*owner) : nullptr;
   return win32native::ShowFileDialog(state ? state->view.get() : nullptr, request.openDialog, request.filter,
                                      request.defaultExtension, request.initialName, request.flags, path);
