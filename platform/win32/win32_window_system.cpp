@@ -120,11 +120,6 @@ void Win32WindowSystem::SetBoxAutomation(std::function<std::pair<int, int>(const
   m_boxAutomation = std::move(answer);
 }
 
-void Win32WindowSystem::SetFileDialogAutomation(
-    std::function<std::optional<std::string>(const FileDialogRequest&)> answer) {
-  m_fileAutomation = std::move(answer);
-}
-
 // ---- Views ---------------------------------------------------------------------------------
 
 void Win32WindowSystem::CreateView(DialogWindow& dlg) {
@@ -282,7 +277,6 @@ int Win32WindowSystem::MessageBox(DialogWindow* owner, const std::string& text, 
 }
 
 bool Win32WindowSystem::FileDialog(DialogWindow* owner, const FileDialogRequest& request, std::string* path) {
-  if (m_fileAutomation) return CompleteFileChoice(*this, owner, request, m_fileAutomation(request), path);
   DialogState* state = owner ? State(*owner) : nullptr;
   return win32native::ShowFileDialog(state ? state->view.get() : nullptr, request.openDialog, request.filter,
                                      request.defaultExtension, request.initialName, request.flags, path);

@@ -5,7 +5,6 @@
 #include <functional>
 #include <map>
 #include <memory>
-#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -44,8 +43,6 @@ class Win32WindowSystem : public WindowSystem {
   // Every box is answered by |answer|: the button, and how long the box stays open (ms).
   void SetBoxAutomation(std::function<std::pair<int, int>(const BoxSeen&)> answer);
   const std::vector<BoxSeen>& Boxes() const { return m_boxes; }
-  // Every file dialog is answered by |answer| (nullopt: cancelled).
-  void SetFileDialogAutomation(std::function<std::optional<std::string>(const FileDialogRequest&)> answer);
   // Shows each dialog as soon as its view exists, as the modal loop would.
   void ShowViewsWhenCreated(bool show) { m_showOnCreate = show; }
   // The native view of |dlg|, or nullptr.
@@ -66,7 +63,6 @@ class Win32WindowSystem : public WindowSystem {
   std::map<std::pair<const NativeWindow*, UINT_PTR>, std::uintptr_t> m_timers;
   std::uintptr_t m_nextTimerKey = 1;
   std::function<std::pair<int, int>(const BoxSeen&)> m_boxAutomation;
-  std::function<std::optional<std::string>(const FileDialogRequest&)> m_fileAutomation;
   std::vector<BoxSeen> m_boxes;
   user::PressRouter m_press;
   bool m_showOnCreate = false;
