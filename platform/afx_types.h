@@ -37,6 +37,7 @@ constexpr UINT WM_TIMER = 0x0113;
 constexpr WORD BN_CLICKED = 0;
 constexpr WORD EN_KILLFOCUS = 0x0200;
 constexpr WORD EN_CHANGE = 0x0300;
+constexpr WORD CBN_DROPDOWN = 7;
 
 // Command ids of the default dialog handling.
 constexpr int IDOK = 1;

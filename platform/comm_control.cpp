@@ -184,7 +184,9 @@ void CommControl::OnLineData(const std::uint8_t* data, std::size_t n) {
 }
 
 void CommControl::OnLineHangup() {
-  // The line is gone: close once, quietly; the next access reports the port as not open.
+  // The line is gone: the port closes once and the container is told; later accesses report
+  // the port as not open.
   m_line.reset();
   m_input.clear();
+  if (fireEvent) fireEvent(commdisp::kOnPortLost);
 }

@@ -1,7 +1,7 @@
 #pragma once
 // The hosted serial communications control: properties by dispatch id, input buffered until
-// read, and the OnComm event when data arrives. Independent of any backend: it reaches a
-// serial line through SerialPortProvider.
+// read, the OnComm event when data arrives and the OnPortLost event when the line goes away.
+// Independent of any backend: it reaches a serial line through SerialPortProvider.
 
 #include <cstdint>
 #include <functional>
@@ -24,7 +24,10 @@ class HostedControl {
 inline constexpr const char* kCommControlClassId = "{648A5600-2C6E-101B-82B6-000000000014}";
 
 namespace commdisp {
-constexpr DISPID kOnComm = 1;  // event
+constexpr DISPID kOnComm = 1;  // event: data received (CommEvent) and the like
+// Event of this stand-in's own: the line went away under the open port (adapter unplugged,
+// device gone). The port is closed by then.
+constexpr DISPID kOnPortLost = 0x100;
 constexpr DISPID kCommPort = 4;
 constexpr DISPID kInBufferSize = 11;
 constexpr DISPID kInputLen = 14;

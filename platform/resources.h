@@ -31,6 +31,10 @@ struct ControlTemplate {
   DWORD style;
   int iconId;           // StaticIcon: the icon resource it shows
   const char* classId;  // HostedControl: its class id
+  // How assistive technology names a control that shows no text of its own: a fixed name, or
+  // the text of the control |nameFrom| (such as a lamp named by its status word).
+  const char* accessibleName = nullptr;
+  int nameFrom = 0;
 };
 
 struct DialogTemplate {

@@ -67,12 +67,18 @@ struct NativeWindow {
   bool timeValid = true;
   // Static icon.
   HICON icon = nullptr;
+  // The name assistive technology reports for a control that shows no text of its own, and
+  // the control whose text names it (kept current), from the template.
+  std::string accessibleName;
+  int nameFrom = 0;
   // Hosted control.
   std::unique_ptr<HostedControl> hosted;
   // Backend data.
   void* view = nullptr;
 
   void Changed(Change what);
+  // The name assistive technology reports: the text of the naming control, or the fixed name.
+  std::string AccessibleName() const;
 };
 
 struct DialogWindow : NativeWindow {
@@ -109,6 +115,9 @@ void SetText(DialogWindow& dlg, int id, const std::string& text);
 // Types text at the end of an edit, one change notification per character.
 void Type(DialogWindow& dlg, int id, const std::string& text);
 void SelectComboItem(DialogWindow& dlg, int id, int index);
+// Opens the drop-down list of a combo box: the focus moves to it and the dialog is told
+// before the list shows, so that it may fill the list anew. False when the list must not open.
+bool DropDown(DialogWindow& dlg, int id);
 void SetPickerTime(DialogWindow& dlg, int id, std::int64_t time);
 enum class Key { Enter, Escape };
 void PressKey(DialogWindow& dlg, Key key);
@@ -116,17 +125,32 @@ void SystemCommand(DialogWindow& dlg, UINT command);
 void Close(DialogWindow& dlg);
 void Paint(DialogWindow& dlg);
 
-// A pointer press as a backend sees it: the control gains the focus, then reports its click.
-// A box shown by that focus change drops the click that caused it, as on the original platform.
+// Pointer presses as a backend sees them: a press begins on a control, the control gains the
+// focus, and the press may end in a click. A box shown by that focus change drops the click of
+// this press, as on the original platform. Each press is judged on its own: however a press
+// ends (released over the control, elsewhere, inside the box, or never), the next is a new one.
 class PressRouter {
  public:
-  void FocusIn(DialogWindow& dlg, NativeWindow& wnd);
-  void Clicked(DialogWindow& dlg, NativeWindow& wnd);
-  // Forgets a dropped click of |dlg|'s controls; called when its view goes.
+  // A press begins on |wnd| (a pointer button or the Space key goes down); it replaces any
+  // earlier press.
+  void Begin(NativeWindow& wnd);
+  // |wnd| gains the keyboard focus, by a press on it (which begins that press) or otherwise
+  // (which ends any press).
+  void FocusIn(DialogWindow& dlg, NativeWindow& wnd, bool byPress);
+  // |wnd| reports the click that ends its press; it reaches the handler unless the press was
+  // dropped. True when it did.
+  bool Clicked(DialogWindow& dlg, NativeWindow& wnd);
+  // Whether the press under way on |wnd| is dropped; its click, should one come, is ignored.
+  bool Dropping(const NativeWindow& wnd) const { return m_pressed == &wnd && m_drop; }
+  // For backends that stop a dropped press from reaching the control: as Dropping, and the
+  // press ends there.
+  bool TakeDropped(const NativeWindow& wnd);
+  // Forgets a press on |dlg|'s controls; called when its view goes.
   void Forget(const DialogWindow& dlg);
 
  private:
-  const NativeWindow* m_dropClick = nullptr;
+  const NativeWindow* m_pressed = nullptr;
+  bool m_drop = false;
 };
 }  // namespace user
 

@@ -71,6 +71,11 @@ void NativeWindow::Changed(Change what) {
   if (dialog && dialog->system) dialog->system->WindowChanged(*this, what);
 }
 
+std::string NativeWindow::AccessibleName() const {
+  const NativeWindow* source = nameFrom && dialog ? dialog->Find(nameFrom) : nullptr;
+  return source ? source->text : accessibleName;
+}
+
 NativeWindow* DialogWindow::Find(int controlId) const {
   for (const auto& c : controls) {
     if (c->id == controlId) return c.get();
@@ -136,6 +141,15 @@ void SelectComboItem(DialogWindow& dlg, int id, int index) {
   w->Changed(Change::Selection);
 }
 
+bool DropDown(DialogWindow& dlg, int id) {
+  NativeWindow* w = dlg.Find(id);
+  if (!Operable(w) || w->kind != ControlKind::ComboBox || dlg.ended) return false;
+  MoveFocus(dlg, w);
+  if (dlg.focus != w || !Operable(w)) return false;
+  Notify(w, CBN_DROPDOWN);
+  return Operable(w);
+}
+
 void SetPickerTime(DialogWindow& dlg, int id, std::int64_t time) {
   NativeWindow* w = dlg.Find(id);
   if (!Operable(w)) return;
@@ -166,21 +180,43 @@ void Paint(DialogWindow& dlg) {
   if (dlg.owner && !dlg.ended) dlg.owner->OnWndMsg(WM_PAINT, 0, 0);
 }
 
-void PressRouter::FocusIn(DialogWindow& dlg, NativeWindow& wnd) {
+void PressRouter::Begin(NativeWindow& wnd) {
+  m_pressed = &wnd;
+  m_drop = false;
+}
+
+void PressRouter::FocusIn(DialogWindow& dlg, NativeWindow& wnd, bool byPress) {
+  if (byPress) {
+    if (m_pressed != &wnd) Begin(wnd);  // a press may bring the focus back more than once
+  } else {
+    m_pressed = nullptr;
+    m_drop = false;
+  }
   if (dlg.focus == &wnd) return;
   const unsigned boxes = AfxBoxSerial();
   Focus(dlg, wnd.id);
-  if (AfxBoxSerial() != boxes) m_dropClick = &wnd;
+  if (AfxBoxSerial() != boxes && m_pressed == &wnd) m_drop = true;
 }
 
-void PressRouter::Clicked(DialogWindow& dlg, NativeWindow& wnd) {
-  const bool dropped = m_dropClick == &wnd;
-  m_dropClick = nullptr;
-  if (!dropped) Click(dlg, wnd.id);
+bool PressRouter::Clicked(DialogWindow& dlg, NativeWindow& wnd) {
+  const bool dropped = m_pressed == &wnd && m_drop;
+  m_pressed = nullptr;
+  m_drop = false;
+  return !dropped && Click(dlg, wnd.id);
+}
+
+bool PressRouter::TakeDropped(const NativeWindow& wnd) {
+  if (!Dropping(wnd)) return false;
+  m_pressed = nullptr;
+  m_drop = false;
+  return true;
 }
 
 void PressRouter::Forget(const DialogWindow& dlg) {
-  if (m_dropClick && m_dropClick->dialog == &dlg) m_dropClick = nullptr;
+  if (m_pressed && m_pressed->dialog == &dlg) {
+    m_pressed = nullptr;
+    m_drop = false;
+  }
 }
 
 }  // namespace user
@@ -322,10 +358,11 @@ UINT_PTR CWnd::SetTimer(UINT_PTR id, UINT elapse, void* /*callback*/) {
 BOOL CWnd::KillTimer(UINT_PTR id) {
   if (!m_hWnd) return FALSE;
   AfxWindows().KillTimer(m_hWnd, id);
-  if (m_hWnd->kind == ControlKind::Dialog) {
-    auto& timers = static_cast<DialogWindow*>(m_hWnd)->timers;
-    timers.erase(std::remove(timers.begin(), timers.end(), id), timers.end());
-  }
+  if (m_hWnd->kind != ControlKind::Dialog) return TRUE;
+  auto& timers = static_cast<DialogWindow*>(m_hWnd)->timers;
+  const auto armed = std::find(timers.begin(), timers.end(), id);
+  if (armed == timers.end()) return FALSE;
+  timers.erase(armed);
   return TRUE;
 }
 
@@ -656,6 +693,8 @@ bool CDialog::Create() {
     c->enabled = (ct.style & WS_DISABLED) == 0;
     c->dialog = dlg.get();
     if (ct.kind == ControlKind::StaticIcon) c->icon = AfxFindIcon(ct.iconId);
+    if (ct.accessibleName) c->accessibleName = ct.accessibleName;
+    c->nameFrom = ct.nameFrom;
     if (ct.kind == ControlKind::HostedControl && ct.classId && std::string(ct.classId) == kCommControlClassId) {
       c->hosted = std::make_unique<CommControl>(AfxGetServices().serialPorts);
       DialogWindow* raw = dlg.get();

@@ -68,6 +68,7 @@ struct EventSinkMap {
 #define ON_BN_CLICKED(id, fn) ON_COMMAND_NOTIFY_(BN_CLICKED, id, fn)
 #define ON_EN_CHANGE(id, fn) ON_COMMAND_NOTIFY_(EN_CHANGE, id, fn)
 #define ON_EN_KILLFOCUS(id, fn) ON_COMMAND_NOTIFY_(EN_KILLFOCUS, id, fn)
+#define ON_CBN_DROPDOWN(id, fn) ON_COMMAND_NOTIFY_(CBN_DROPDOWN, id, fn)
 #define ON_COMMAND(id, fn) ON_COMMAND_NOTIFY_(0, id, fn)
 #define ON_WM_TIMER()                                                                          \
   {WM_TIMER, 0, 0, [](CWnd* w, WPARAM wp, LPARAM) -> LRESULT {                                 \
@@ -148,6 +149,7 @@ class CWnd {
   int MessageBox(const char* text, const char* caption = nullptr, UINT type = MB_OK);
 
   UINT_PTR SetTimer(UINT_PTR id, UINT elapse, void* callback);
+  // Stops timer |id|; FALSE when it was not armed.
   BOOL KillTimer(UINT_PTR id);
 
   BOOL UpdateData(BOOL saveAndValidate = TRUE);

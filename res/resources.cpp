@@ -19,22 +19,23 @@ constexpr ControlTemplate kAboutControls[] = {
 constexpr DialogTemplate kAboutBox = {
     IDD_ABOUTBOX, 0x80C800C0, 0, 0, 0, 235, 55, "关于 Quillon", 9, "宋体", 0, false, 1, kAboutControls};
 
-// Template order is the tab order and the stacking order.
+// Template order is the tab order and the stacking order. The last fields name controls that
+// show no text of their own for assistive technology; the lamp is named by the status word.
 constexpr ControlTemplate kMainControls[] = {
     {IDC_OPEN_CLOSE, ControlKind::PushButton, "OPEN", 369, 3, 60, 15, kPushButton, 0, nullptr},
-    {IDC_PORT, ControlKind::ComboBox, nullptr, 318, 6, 42, 80, 0x50210003, 0, nullptr},
+    {IDC_PORT, ControlKind::ComboBox, nullptr, 318, 6, 42, 80, 0x50210003, 0, nullptr, "COM port"},
     {-1, ControlKind::GroupBox, "Password", 299, 100, 130, 61, 0x50000007, 0, nullptr},
-    {IDC_PASSWORD, ControlKind::Edit, nullptr, 311, 115, 61, 16, kEdit, 0, nullptr},
+    {IDC_PASSWORD, ControlKind::Edit, nullptr, 311, 115, 61, 16, kEdit, 0, nullptr, "Password"},
     {IDC_READ_PASSWORD, ControlKind::PushButton, "Read", 380, 136, 49, 17, kPushButton, 0, nullptr},
     {IDC_COMM, ControlKind::HostedControl, nullptr, 179, 273, 25, 25, 0x50010000, 0,
      "{648A5600-2C6E-101B-82B6-000000000014}"},
-    {IDC_READ_BACK, ControlKind::Edit, nullptr, 311, 137, 61, 15, kEdit, 0, nullptr},
+    {IDC_READ_BACK, ControlKind::Edit, nullptr, 311, 137, 61, 15, kEdit, 0, nullptr, "Password read back"},
     {IDC_SET_PASSWORD, ControlKind::PushButton, "Set", 380, 114, 49, 18, kPushButton, 0, nullptr},
-    {IDC_DATE, ControlKind::DatePicker, "DateTimePicker1", 302, 20, 62, 13, 0x50010020, 0, nullptr},
-    {IDC_TIME, ControlKind::TimePicker, "DateTimePicker2", 366, 20, 60, 14, 0x50010029, 0, nullptr},
+    {IDC_DATE, ControlKind::DatePicker, "DateTimePicker1", 302, 20, 62, 13, 0x50010020, 0, nullptr, "Date"},
+    {IDC_TIME, ControlKind::TimePicker, "DateTimePicker2", 366, 20, 60, 14, 0x50010029, 0, nullptr, "Time"},
     {IDC_SET_CLOCK, ControlKind::PushButton, "Data Time Set", 300, 36, 129, 15, kPushButton, 0, nullptr},
     {IDC_RECORDS, ControlKind::ListView, "List1", 0, 22, 298, 256, 0x50810001, 0, nullptr},
-    {IDC_ALARM_ANGLE, ControlKind::Edit, nullptr, 301, 55, 128, 16, kEdit, 0, nullptr},
+    {IDC_ALARM_ANGLE, ControlKind::Edit, nullptr, 301, 55, 128, 16, kEdit, 0, nullptr, "Alarm angle"},
     {IDC_SET_ALARM_ANGLE, ControlKind::PushButton, "Alarm Angle Set", 300, 73, 129, 15, kPushButton, 0, nullptr},
     {IDC_ZERO_SET, ControlKind::PushButton, "Zero Set", 312, 171, 103, 19, kPushButton, 0, nullptr},
     {IDC_ZERO_RESET, ControlKind::PushButton, "Reset Zero", 311, 197, 105, 19, kPushButton, 0, nullptr},
@@ -44,7 +45,8 @@ constexpr ControlTemplate kMainControls[] = {
     {IDC_CLEAR_LIST, ControlKind::PushButton, "Clear From", 244, 283, 54, 15, kPushButton, 0, nullptr},
     {-1, ControlKind::StaticText, "COM", 289, 6, 25, 11, kLabel, 0, nullptr},
     {IDC_STATUS_WORD, ControlKind::StaticText, "Ready", 77, 5, 65, 11, kLabel, 0, nullptr},
-    {IDC_STATUS_LAMP, ControlKind::StaticIcon, nullptr, 159, 0, 20, 20, 0x50000003, IDI_LAMP_GREEN, nullptr},
+    {IDC_STATUS_LAMP, ControlKind::StaticIcon, nullptr, 159, 0, 20, 20, 0x50000003, IDI_LAMP_GREEN, nullptr, nullptr,
+     IDC_STATUS_WORD},
     {IDC_TEST, ControlKind::PushButton, "test", 56, 285, 67, 13, 0x40010000, 0, nullptr},
 };
 

@@ -148,6 +148,7 @@ void HeadlessSystem::CreateView(DialogWindow& dlg) {
 }
 
 void HeadlessSystem::DestroyView(DialogWindow& dlg) {
+  m_press.Forget(dlg);
   m_dialogs.erase(std::remove(m_dialogs.begin(), m_dialogs.end(), &dlg), m_dialogs.end());
   for (auto it = m_timers.begin(); it != m_timers.end();) {
     it = it->first.first == &dlg ? m_timers.erase(it) : std::next(it);
@@ -220,10 +221,37 @@ DialogWindow& HeadlessSystem::TopOrThrow() const {
   return *m_dialogs.back();
 }
 
-bool HeadlessSystem::Click(int id) { return user::Click(TopOrThrow(), id); }
+bool HeadlessSystem::Click(int id) {
+  Press(id);
+  return Release(id);
+}
+
+void HeadlessSystem::Press(int id) {
+  DialogWindow& dlg = TopOrThrow();
+  NativeWindow* w = dlg.Find(id);
+  if (!w || !w->enabled || !w->visible) return;  // a disabled or hidden control takes no press
+  m_press.Begin(*w);
+  m_press.FocusIn(dlg, *w, /*byPress=*/true);
+}
+
+bool HeadlessSystem::Release(int id, bool overControl) {
+  DialogWindow& dlg = TopOrThrow();
+  NativeWindow* w = dlg.Find(id);
+  if (!w) return false;
+  if (!overControl) {
+    m_press.Forget(dlg);
+    return false;
+  }
+  return m_press.Clicked(dlg, *w);
+}
+
+bool HeadlessSystem::DropDown(int id) { return user::DropDown(TopOrThrow(), id); }
 void HeadlessSystem::Type(int id, const std::string& text) { user::Type(TopOrThrow(), id, text); }
 void HeadlessSystem::SetText(int id, const std::string& text) { user::SetText(TopOrThrow(), id, text); }
-void HeadlessSystem::Focus(int id) { user::Focus(TopOrThrow(), id); }
+void HeadlessSystem::Focus(int id) {
+  DialogWindow& dlg = TopOrThrow();
+  if (NativeWindow* w = dlg.Find(id)) m_press.FocusIn(dlg, *w, /*byPress=*/false);
+}
 void HeadlessSystem::PressEnter() { user::PressKey(TopOrThrow(), user::Key::Enter); }
 void HeadlessSystem::PressEscape() { user::PressKey(TopOrThrow(), user::Key::Escape); }
 void HeadlessSystem::Close() { user::Close(TopOrThrow()); }

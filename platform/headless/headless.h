@@ -59,9 +59,17 @@ class HeadlessSystem : public WindowSystem, public SerialPortProvider, public Re
 
   // ---- Operator (acts on the topmost live dialog) ----
   DialogWindow* Top() const { return m_dialogs.empty() ? nullptr : m_dialogs.back(); }
+  // A pointer press and its release over control |id|; true when the click reached its handler.
   bool Click(int id);
+  // The two halves of a click: the press (the control takes the focus) and its release, over
+  // the control or elsewhere. A press may also never be released, as when a box took it.
+  void Press(int id);
+  bool Release(int id, bool overControl = true);
+  // Opens the drop-down list of combo box |id|.
+  bool DropDown(int id);
   void Type(int id, const std::string& text);
   void SetText(int id, const std::string& text);
+  // Moves the focus as the keyboard does (Tab).
   void Focus(int id);
   void PressEnter();
   void PressEscape();
@@ -196,6 +204,7 @@ class HeadlessSystem : public WindowSystem, public SerialPortProvider, public Re
 
   std::optional<int> m_listClientWidth;
   std::optional<std::pair<int, int>> m_dialogClient;
+  user::PressRouter m_press;
 };
 
 }  // namespace headless

@@ -28,6 +28,7 @@
 #include <cmath>
 #include <ctime>
 
+#include "platform/qt/qt_controls.h"
 #include "platform/wnd.h"
 
 namespace qtbackend {
@@ -133,14 +134,34 @@ class FrameDialog : public QDialog {
   DialogWindow* m_dlg;
 };
 
-// Routes focus-in of a control (or of a widget inside it) to the framework.
+// Routes focus-in and presses of a control (or of a widget inside it) to the framework's press
+// rule. Qt gives the focus of a press before the control sees the press itself.
 class FocusFilter : public QObject {
  public:
   FocusFilter(QtWindowSystem* system, DialogWindow* dlg, NativeWindow* wnd, QObject* parent)
       : QObject(parent), m_system(system), m_dlg(dlg), m_wnd(wnd) {}
   bool eventFilter(QObject*, QEvent* e) override {
-    if (e->type() == QEvent::FocusIn && !m_system->SettingFocus()) m_system->Press().FocusIn(*m_dlg, *m_wnd);
-    return false;
+    user::PressRouter& press = m_system->Press();
+    switch (e->type()) {
+      case QEvent::FocusIn:
+        if (!m_system->SettingFocus()) {
+          press.FocusIn(*m_dlg, *m_wnd, static_cast<QFocusEvent*>(e)->reason() == Qt::MouseFocusReason);
+        }
+        return false;
+      case QEvent::MouseButtonPress:
+      case QEvent::MouseButtonDblClick:
+        // The press whose focus change showed a box goes no further: no click, no list.
+        if (press.TakeDropped(*m_wnd)) return true;
+        press.Begin(*m_wnd);
+        return false;
+      case QEvent::KeyPress:
+        if (static_cast<QKeyEvent*>(e)->key() == Qt::Key_Space && !static_cast<QKeyEvent*>(e)->isAutoRepeat()) {
+          press.Begin(*m_wnd);
+        }
+        return false;
+      default:
+        return false;
+    }
   }
 
  private:
@@ -183,7 +204,7 @@ struct QtWindowSystem::DialogView {
   }
 };
 
-QtWindowSystem::QtWindowSystem() = default;
+QtWindowSystem::QtWindowSystem() { InstallAccessibleFactory(); }
 
 QtWindowSystem::~QtWindowSystem() {
   for (auto& [key, timer] : m_timers) delete timer;
@@ -270,7 +291,7 @@ void QtWindowSystem::CreateView(DialogWindow& dlg) {
         break;
       }
       case ControlKind::ComboBox: {
-        auto* cb = new QComboBox(d);
+        auto* cb = new ComboBox([&dlg, w] { return user::DropDown(dlg, w->id); }, d);
         QObject::connect(cb, QOverload<int>::of(&QComboBox::activated), cb,
                          [&dlg, w](int index) { user::SelectComboItem(dlg, w->id, index); });
         r.setHeight(std::min(r.height(), fm.height() + 10));
@@ -337,6 +358,7 @@ void QtWindowSystem::CreateView(DialogWindow& dlg) {
     widget->setHidden(!w->visible);
     widget->setEnabled(w->enabled);
     widget->setFocusPolicy((w->style & WS_TABSTOP) ? Qt::StrongFocus : Qt::NoFocus);
+    if (const std::string name = w->AccessibleName(); !name.empty()) widget->setAccessibleName(Q(name));
     auto* filter = new FocusFilter(this, &dlg, w, widget);
     widget->installEventFilter(filter);
     for (QWidget* child : widget->findChildren<QWidget*>()) child->installEventFilter(filter);
@@ -417,6 +439,11 @@ void QtWindowSystem::Refresh(NativeWindow& wnd, Change what) {
   }
   auto* widget = static_cast<QWidget*>(wnd.view);
   if (!widget) return;
+  if (what == Change::Text) {
+    for (auto& c : dlg.controls) {
+      if (c->nameFrom == wnd.id && c->view) static_cast<QWidget*>(c->view)->setAccessibleName(Q(c->AccessibleName()));
+    }
+  }
   switch (what) {
     case Change::Enabled:
       // Qt moves the focus off a widget it disables; the platform the system is written for

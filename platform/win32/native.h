@@ -61,8 +61,15 @@ struct MenuEntry {
 class DialogEvents {
  public:
   virtual ~DialogEvents() = default;
-  virtual void FocusIn(int index) = 0;
+  // A press (pointer button or Space key) begins on the control, before any focus change.
+  virtual void PressBegan(int index) = 0;
+  // The control gains the focus, from a press on it or otherwise.
+  virtual void FocusIn(int index, bool byPress) = 0;
+  // Whether the control's press is dropped (its focus change showed a box).
+  virtual bool PressDropped(int index) = 0;
   virtual void Clicked(int index) = 0;
+  // A combo box's list is about to drop down.
+  virtual void DroppedDown(int index) = 0;
   virtual void EditChanged(int index, const std::string& text) = 0;
   virtual void ComboSelected(int index, int item) = 0;
   virtual void PickerChanged(int index, const LocalTime& value) = 0;
@@ -140,6 +147,9 @@ int SystemMetric(int index);
 // ---- Operator input, for tests that drive real windows ----
 // Presses a push button as a mouse click does (the button takes the focus first).
 void ClickButton(void* hwnd);
+// The two halves of a mouse click on a control: the left button goes down, and up.
+void PressMouse(void* hwnd);
+void ReleaseMouse(void* hwnd);
 // Clicks into an edit and types |text| into it, one character at a time.
 void TypeInto(void* hwnd, const std::string& text);
 // Presses Enter or Esc in the window that has the keyboard focus (else in |fallback|).
@@ -187,6 +197,10 @@ struct StreamCallbacks {
   std::function<void(const std::uint8_t*, std::size_t)> onData;
   std::function<void()> onHangup;  // called once; the stream may be destroyed inside it
 };
+
+// The operator's message for a port that CreateFile refused with |systemError|: the same
+// words as on other systems for the same cause.
+std::string ComOpenError(const std::string& name, unsigned long systemError);
 
 // Opens \\.\COMn with the settings; nullptr with an operator's message in |error|.
 std::unique_ptr<ByteStream> OpenComPort(int portNumber, const CommSettings& settings, StreamCallbacks callbacks,

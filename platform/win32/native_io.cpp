@@ -247,6 +247,19 @@ class OverlappedStream : public ByteStream {
 
 }  // namespace
 
+std::string ComOpenError(const std::string& name, unsigned long systemError) {
+  switch (systemError) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+      return name + " does not exist on this system.";
+    case ERROR_ACCESS_DENIED:  // how the system refuses a port another program holds
+    case ERROR_SHARING_VIOLATION:
+      return name + " is in use by another program.";
+    default:
+      return name + " cannot be opened: " + SystemMessage(static_cast<DWORD>(systemError));
+  }
+}
+
 std::unique_ptr<ByteStream> OpenComPort(int portNumber, const CommSettings& settings, StreamCallbacks callbacks,
                                         std::string* error) {
   const std::string name = "COM" + std::to_string(portNumber);
@@ -254,10 +267,7 @@ std::unique_ptr<ByteStream> OpenComPort(int portNumber, const CommSettings& sett
   HANDLE h = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED,
                          nullptr);
   if (h == INVALID_HANDLE_VALUE) {
-    const DWORD e = GetLastError();
-    if (e == ERROR_FILE_NOT_FOUND || e == ERROR_PATH_NOT_FOUND) *error = name + " does not exist on this system.";
-    else if (e == ERROR_ACCESS_DENIED || e == ERROR_SHARING_VIOLATION) *error = name + " is in use by another program.";
-    else *error = name + " cannot be opened: " + SystemMessage(e);
+    *error = ComOpenError(name, GetLastError());
     return nullptr;
   }
   auto fail = [&](const char* step) -> std::unique_ptr<ByteStream> {

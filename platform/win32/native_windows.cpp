@@ -368,6 +368,7 @@ class Win32DialogView : public DialogView {
             }
             break;
           case ControlClass::ComboBox:
+            if (code == CBN_DROPDOWN && !m_applying) m_events->DroppedDown(index);
             if (code == CBN_SELCHANGE && !m_applying) {
               m_events->ComboSelected(index, static_cast<int>(SendMessageW(reinterpret_cast<HWND>(lp), CB_GETCURSEL, 0, 0)));
             }
@@ -423,10 +424,24 @@ class Win32DialogView : public DialogView {
   static LRESULT CALLBACK ControlProc(HWND h, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR data) {
     auto* view = reinterpret_cast<Win32DialogView*>(data);
     if (msg == WM_NCDESTROY) RemoveWindowSubclass(h, &ControlProc, 1);
+    const int index = view->IndexOf(h);
+    // A press gives the focus from inside the control's own handling of it.
+    const bool pointer = msg == WM_LBUTTONDOWN || msg == WM_LBUTTONDBLCLK;
+    const bool press = (pointer || (msg == WM_KEYDOWN && wp == VK_SPACE)) && index >= 0 && !view->m_applying;
+    if (press) {
+      view->m_events->PressBegan(index);
+      if (pointer) view->m_pressing = index;
+    }
     const LRESULT r = DefSubclassProc(h, msg, wp, lp);
-    if (msg == WM_SETFOCUS && !view->m_applying) {
-      const int index = view->IndexOf(h);
-      if (index >= 0) view->m_events->FocusIn(index);
+    if (msg == WM_SETFOCUS && !view->m_applying && index >= 0) view->m_events->FocusIn(index, view->m_pressing == index);
+    if (press && pointer) {
+      view->m_pressing = -1;
+      // A button whose focus change showed a box shows itself released; should it still
+      // report a click, the framework drops it.
+      if (view->m_classes[static_cast<std::size_t>(index)] == ControlClass::Button && view->m_events->PressDropped(index)) {
+        if (GetCapture() == h) ReleaseCapture();
+        SendMessageW(h, BM_SETSTATE, FALSE, 0);
+      }
     }
     return r;
   }
@@ -437,6 +452,7 @@ class Win32DialogView : public DialogView {
   std::vector<ControlClass> m_classes;
   std::size_t m_menuExtras = 0;
   bool m_applying = false;  // changes made by the program raise no operator events
+  int m_pressing = -1;      // the control whose pointer press is being handled
   bool m_minimised = false;
 };
 
@@ -693,6 +709,10 @@ bool ShowFileDialog(DialogView* owner, bool open, const std::string& filter, con
 int SystemMetric(int index) { return GetSystemMetrics(index); }
 
 void ClickButton(void* hwnd) { SendMessageW(static_cast<HWND>(hwnd), BM_CLICK, 0, 0); }
+
+void PressMouse(void* hwnd) { SendMessageW(static_cast<HWND>(hwnd), WM_LBUTTONDOWN, MK_LBUTTON, 0); }
+
+void ReleaseMouse(void* hwnd) { SendMessageW(static_cast<HWND>(hwnd), WM_LBUTTONUP, 0, 0); }
 
 void TypeInto(void* hwnd, const std::string& text) {
   HWND h = static_cast<HWND>(hwnd);

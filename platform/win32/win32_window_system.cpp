@@ -62,8 +62,11 @@ int IndexOf(const DialogWindow& dlg, const NativeWindow& wnd) {
 class Win32WindowSystem::Events : public win32native::DialogEvents {
  public:
   Events(Win32WindowSystem* system, DialogWindow* dlg) : m_system(system), m_dlg(dlg) {}
-  void FocusIn(int index) override { m_system->m_press.FocusIn(*m_dlg, At(index)); }
+  void PressBegan(int index) override { m_system->m_press.Begin(At(index)); }
+  void FocusIn(int index, bool byPress) override { m_system->m_press.FocusIn(*m_dlg, At(index), byPress); }
+  bool PressDropped(int index) override { return m_system->m_press.Dropping(At(index)); }
   void Clicked(int index) override { m_system->m_press.Clicked(*m_dlg, At(index)); }
+  void DroppedDown(int index) override { user::DropDown(*m_dlg, At(index).id); }
   void EditChanged(int index, const std::string& text) override { user::SetText(*m_dlg, At(index).id, text); }
   void ComboSelected(int index, int item) override { user::SelectComboItem(*m_dlg, At(index).id, item); }
   void PickerChanged(int index, const win32native::LocalTime& value) override {

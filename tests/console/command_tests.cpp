@@ -94,6 +94,29 @@ TEST_F(Commands, AnEmptyPasswordPassesTheDigitCheckButNotTheLengthCheck) {
   EXPECT_EQ(Frames(), 0u);
 }
 
+TEST_F(Commands, TheClickAfterTheLengthBoxIsNotLost) {
+  struct Case {
+    const char* name;
+    int button;
+    void (*reach)(headless::HeadlessSystem&, int button);  // leaves the short entry towards |button|
+  } cases[] = {
+      {"a press on Set whose release went to the box", IDC_SET_PASSWORD,
+       [](headless::HeadlessSystem& s, int b) { s.Press(b); }},
+      {"Tab onto Read", IDC_READ_PASSWORD, [](headless::HeadlessSystem& s, int b) { s.Focus(b); }},
+  };
+  for (const auto& c : cases) {
+    sys.ClearBoxes();
+    const std::size_t frames = Frames();
+    sys.SetText(IDC_PASSWORD, "123");
+    c.reach(sys, c.button);
+    EXPECT_EQ(BoxTexts(), std::vector<std::string>{"   Data length error\r\nPls enter 6 valid data\n"}) << c.name;
+    EXPECT_EQ(Frames(), frames) << c.name;
+    EXPECT_TRUE(sys.Click(c.button)) << c.name << ": the next click is handled";
+    EXPECT_EQ(Frames(), frames + 1) << c.name;
+    Wait(300);
+  }
+}
+
 TEST_F(Commands, SevenDigitsAreRefusedAndNothingIsStored) {
   sys.SetText(IDC_PASSWORD, "1234567");
   sys.Focus(IDC_ALARM_ANGLE);

@@ -36,8 +36,8 @@ class CommControlTest : public ::testing::Test {
   CommControlTest() : control(&sys) {
     sys.AddPort(3, nullptr);
     control.fireEvent = [this](DISPID id) {
-      ++events;
-      EXPECT_EQ(id, kOnComm);
+      if (id == kOnComm) ++events;
+      if (id == kOnPortLost) ++losses;
     };
   }
   void Put(DISPID id, const COleVariant& v) { control.Invoke(id, DISPATCH_PROPERTYPUT, &v); }
@@ -60,6 +60,7 @@ class CommControlTest : public ::testing::Test {
   headless::HeadlessSystem sys;
   CommControl control;
   int events = 0;
+  int losses = 0;
 };
 
 TEST_F(CommControlTest, RefusesWithTheControlsDescriptions) {
@@ -136,10 +137,13 @@ TEST_F(CommControlTest, TextModeYieldsText) {
   EXPECT_EQ(in.strVal, "ok");
 }
 
-TEST_F(CommControlTest, HangUpClosesOnceAndLaterAccessesSayNotOpen) {
+TEST_F(CommControlTest, HangUpClosesOnceTellsTheContainerAndLaterAccessesSayNotOpen) {
   OpenBinary();
   sys.HangUp(3);
+  sys.HangUp(3);
   sys.Advance(1);
+  EXPECT_EQ(losses, 1);
+  EXPECT_EQ(events, 0) << "a hang-up is no receive event";
   EXPECT_FALSE(control.IsOpen());
   EXPECT_EQ(Get(kPortOpen).intVal, 0);
   const COleVariant bytes = COleVariant::Bytes(reinterpret_cast<const std::uint8_t*>("\xFF\xE0"), 2);

@@ -51,7 +51,9 @@ void ContractDialog::DoDataExchange(CDataExchange* dx) {
 
 void ContractDialog::OnKillFocusA() {
   log.push_back("kill:A");
-  if (!boxOnKillFocus.empty()) MessageBox(boxOnKillFocus.c_str(), "warning");
+  if (boxOnKillFocus.empty()) return;
+  MessageBox(boxOnKillFocus.c_str(), "warning");
+  if (refocusAfterBox) m_editA.SetFocus();
 }
 
 void ContractDialog::OnGo() {
@@ -74,7 +76,13 @@ class HeadlessDriver : public Driver {
   HeadlessDriver() { m_sys.AddPort(7, nullptr); }
   PlatformServices Services() override { return m_sys.Services(); }
   void Wait(double ms) override { m_sys.Advance(ms); }
-  bool Click(DialogWindow& dlg, int id) override { return user::Click(dlg, id); }
+  bool Click(DialogWindow&, int id) override { return m_sys.Click(id); }
+  bool PressReleasedInBox(DialogWindow&, int id) override {
+    // The release goes to the box: the control never sees it.
+    const unsigned before = AfxClickSerial();
+    m_sys.Press(id);
+    return AfxClickSerial() != before;
+  }
   void Type(DialogWindow& dlg, int id, const std::string& text) override { user::Type(dlg, id, text); }
   void PressKey(DialogWindow& dlg, user::Key key) override { user::PressKey(dlg, key); }
   void AnswerNextBox(int button, double holdMs) override {

@@ -28,8 +28,10 @@ class ContractDialog : public CDialog {
  public:
   ContractDialog() : CDialog(kDialogId) {}
   std::vector<std::string> log;
-  // Shown by the kill-focus handler of edit A when set.
+  // Shown by the kill-focus handler of edit A when set; with |refocusAfterBox| the focus then
+  // goes back to A, as an input check does.
   std::string boxOnKillFocus;
+  bool refocusAfterBox = false;
   // Run by the click handler of button Go.
   std::function<void(ContractDialog&)> onGo;
 
@@ -61,6 +63,9 @@ class Driver {
   virtual PlatformServices Services() = 0;
   virtual void Wait(double ms) = 0;
   virtual bool Click(DialogWindow& dlg, int id) = 0;
+  // Presses button |id| and releases it while the box its focus change showed is still open;
+  // the box is then answered with OK. True when a click reached the handler.
+  virtual bool PressReleasedInBox(DialogWindow& dlg, int id) = 0;
   virtual void Type(DialogWindow& dlg, int id, const std::string& text) = 0;
   virtual void PressKey(DialogWindow& dlg, user::Key key) = 0;
   // The next box is answered with |button| after |holdMs| of open time.

@@ -67,6 +67,17 @@ TEST_P(Contract, ClickIsDroppedWhenTheKillFocusHandlerShowedABox) {
   EXPECT_EQ(driver->BoxText(0), "too short");
 }
 
+TEST_P(Contract, APressReleasedInsideTheBoxLeavesTheNextClickAlone) {
+  dlg->boxOnKillFocus = "too short";
+  dlg->refocusAfterBox = true;
+  driver->Type(W(), kEditA, "1");
+  EXPECT_FALSE(driver->PressReleasedInBox(W(), kGo));
+  ASSERT_EQ(driver->BoxCount(), 1);
+  dlg->boxOnKillFocus.clear();
+  EXPECT_TRUE(driver->Click(W(), kGo)) << "the next press is a new press";
+  EXPECT_EQ(dlg->log, (Log{"change:A:1", "kill:A", "kill:A", "click:Go"}));
+}
+
 TEST_P(Contract, FrameworkExceptionBecomesOneErrorBoxWithStopIconAndTitle) {
   EXPECT_TRUE(driver->Click(W(), kBoom));
   ASSERT_EQ(driver->BoxCount(), 1);

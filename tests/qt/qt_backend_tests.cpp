@@ -2,6 +2,8 @@
 // the Save As dialog as the operator sees them.
 
 #include <QAbstractItemModel>
+#include <QAbstractItemView>
+#include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
 #include <QFileDialog>
@@ -45,6 +47,35 @@ class QtWindow : public ::testing::Test {
   headless::HeadlessSystem registry;  // an in-memory port list and no serial lines
   std::unique_ptr<CQuillonDlg> dlg;
 };
+
+TEST_F(QtWindow, AssistiveTechnologyFindsEveryControlByName) {
+  Start();
+  auto name = [this](int id) {
+    QAccessibleInterface* a = QAccessible::queryAccessibleInterface(W(id));
+    return a ? a->text(QAccessible::Name).toStdString() : std::string("<none>");
+  };
+  const std::pair<int, const char*> named[] = {{1000, "OPEN"},          {1002, "Password"},
+                                                {1007, "Password read back"}, {1011, "Alarm angle"},
+                                                {1006, "Date"},          {1009, "Time"},
+                                                {1001, "COM port"},      {1020, "Ready"},
+                                                {1015, "Read Alarm Record"}};
+  for (const auto& [id, want] : named) EXPECT_EQ(name(id), want) << id;
+
+  // The drop-down list: named, its entry as its value, its list as its child, opened by its action.
+  QAccessibleInterface* combo = QAccessible::queryAccessibleInterface(W(1001));
+  EXPECT_EQ(combo->role(), QAccessible::ComboBox);
+  EXPECT_EQ(combo->text(QAccessible::Value).toStdString(), "COM3");
+  ASSERT_EQ(combo->childCount(), 1);
+  EXPECT_EQ(combo->child(0)->object(), static_cast<QComboBox*>(W(1001))->view());
+  combo->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+  EXPECT_TRUE(static_cast<QComboBox*>(W(1001))->view()->isVisible());
+  static_cast<QComboBox*>(W(1001))->hidePopup();
+
+  dlg->ShowReading();
+  EXPECT_EQ(name(1020), "Reading") << "the lamp is named by the status word it shows";
+  dlg->ShowFail();
+  EXPECT_EQ(name(1020), "Fail");
+}
 
 TEST_F(QtWindow, BuildsTheTemplateAsAFixedSizeWindow) {
   Start();

@@ -65,6 +65,15 @@ class QtDriver : public Driver {
     QApplication::processEvents();
     return AfxClickSerial() != before;
   }
+  bool PressReleasedInBox(DialogWindow& dlg, int id) override {
+    QWidget* w = m_windows.Widget(dlg.Find(id));
+    const unsigned before = AfxClickSerial();
+    m_answers.emplace_front(IDOK, 300);
+    QTimer::singleShot(100, w, [w] { QTest::mouseRelease(w, Qt::LeftButton); });
+    QTest::mousePress(w, Qt::LeftButton);
+    QApplication::processEvents();
+    return AfxClickSerial() != before;
+  }
   void Type(DialogWindow& dlg, int id, const std::string& text) override {
     QWidget* w = m_windows.Widget(dlg.Find(id));
     if (!w->isEnabled()) return;

@@ -82,4 +82,18 @@ TEST_F(PipeLine, BytesQueuedForALineClosedMeanwhileAreDropped) {
   EXPECT_TRUE(listener.received.empty()) << "a closed line delivers nothing";
 }
 
+TEST(ComOpenError, SaysWhatOtherSystemsSayForTheSameCause) {
+  struct Case {
+    unsigned long error;
+    const char* want;
+  } cases[] = {
+      {2, "COM5 does not exist on this system."},      // file not found
+      {3, "COM5 does not exist on this system."},      // path not found
+      {5, "COM5 is in use by another program."},       // access denied: another program holds it
+      {32, "COM5 is in use by another program."},      // sharing violation
+  };
+  for (const auto& c : cases) EXPECT_EQ(win32native::ComOpenError("COM5", c.error), c.want) << c.error;
+  EXPECT_EQ(win32native::ComOpenError("COM5", 31).rfind("COM5 cannot be opened: ", 0), 0u);
+}
+
 }  // namespace

@@ -50,6 +50,20 @@ class Win32Driver : public Driver {
     win32native::PumpFor(0);
     return AfxClickSerial() != before;
   }
+  bool PressReleasedInBox(DialogWindow& dlg, int id) override {
+    void* button = dlg.Find(id)->view;
+    const unsigned before = AfxClickSerial();
+    m_answers.emplace_front(IDOK, 300);
+    const std::uintptr_t key = kSendTimers + m_sends.size();
+    m_sends.push_back(key);
+    win32native::StartTimer(key, 100, [key, button] {
+      win32native::StopTimer(key);
+      win32native::ReleaseMouse(button);
+    });
+    win32native::PressMouse(button);
+    win32native::PumpFor(0);
+    return AfxClickSerial() != before;
+  }
   void Type(DialogWindow& dlg, int id, const std::string& text) override {
     win32native::TypeInto(dlg.Find(id)->view, text);
     win32native::PumpFor(0);
