@@ -5,6 +5,7 @@
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -15,6 +16,7 @@
 #include <filesystem>
 #include <fstream>
 #include <set>
+#include <string_view>
 
 namespace posix {
 
@@ -313,6 +315,37 @@ class PosixLine : public SerialLine {
   std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
 };
 
+std::string InUse(const std::string& where, const std::optional<DeviceHolder>& holder) {
+  if (!holder) return where + " is in use by another program.";
+  const std::string pid = "process " + std::to_string(holder->pid);
+  return where + " is in use by another program (" + (holder->program.empty() ? pid : holder->program + ", " + pid) +
+         ").";
+}
+
+// The index N of /dev/pts/N, or -1 for any other device.
+long PtsIndex(const std::string& devicePath) {
+  constexpr std::string_view kPts = "/dev/pts/";
+  if (devicePath.compare(0, kPts.size(), kPts) != 0) return -1;
+  char* end = nullptr;
+  const long n = std::strtol(devicePath.c_str() + kPts.size(), &end, 10);
+  return *end == '\0' && end != devicePath.c_str() + kPts.size() ? n : -1;
+}
+
+// Whether process directory |proc| holds the master side of pseudo-terminal |index|.
+bool HoldsPtyMaster(const fs::path& proc, long index) {
+  std::error_code ec;
+  for (const auto& fd : fs::directory_iterator(proc / "fd", ec)) {
+    const std::string target = fs::read_symlink(fd.path(), ec).string();
+    if (ec || (target != "/dev/ptmx" && target != "/dev/pts/ptmx")) continue;
+    std::ifstream info(proc / "fdinfo" / fd.path().filename());
+    std::string line;
+    while (std::getline(info, line)) {
+      if (line.rfind("tty-index:", 0) == 0 && std::strtol(line.c_str() + 10, nullptr, 10) == index) return true;
+    }
+  }
+  return false;
+}
+
 std::string OpenError(int err, const std::string& name, const std::string& path) {
   const std::string where = name + " (" + path + ")";
   switch (err) {
@@ -326,7 +359,7 @@ std::string OpenError(int err, const std::string& name, const std::string& path)
              ": add your user to the dialout group (sudo usermod -aG dialout $USER), then log in again.";
     case EBUSY:
     case EWOULDBLOCK:
-      return where + " is in use by another program.";
+      return InUse(where, std::nullopt);
     case ENOTTY:
       return where + " is not a serial port.";
     default:
@@ -335,6 +368,32 @@ std::string OpenError(int err, const std::string& name, const std::string& path)
 }
 
 }  // namespace
+
+std::optional<DeviceHolder> FindOtherHolder(const std::string& path) {
+  struct stat device {};
+  if (::stat(path.c_str(), &device) != 0 || !S_ISCHR(device.st_mode)) return std::nullopt;
+  std::error_code ec;
+  const long ptsIndex = PtsIndex(fs::canonical(path, ec).string());
+  const std::string self = std::to_string(::getpid());
+  for (const auto& proc : fs::directory_iterator("/proc", ec)) {
+    const std::string pid = proc.path().filename().string();
+    if (pid.find_first_not_of("0123456789") != std::string::npos || pid == self) continue;
+    bool holds = false;
+    std::error_code fdError;
+    for (const auto& fd : fs::directory_iterator(proc.path() / "fd", fdError)) {
+      // Only descriptors of devices; sockets, pipes and the like are not looked at further.
+      if (fs::read_symlink(fd.path(), fdError).string().rfind("/dev/", 0) != 0) continue;
+      struct stat held {};
+      if (::stat(fd.path().c_str(), &held) == 0 && S_ISCHR(held.st_mode) && held.st_rdev == device.st_rdev) {
+        holds = true;
+        break;
+      }
+    }
+    if (!holds || (ptsIndex >= 0 && HoldsPtyMaster(proc.path(), ptsIndex))) continue;
+    return DeviceHolder{std::atoi(pid.c_str()), ReadLine(proc.path() / "comm")};
+  }
+  return std::nullopt;
+}
 
 std::unique_ptr<SerialLine> OpenSerialPath(const std::string& path, const std::string& name, const LineSettings& settings,
                                            SerialLineListener* listener, FdWatcher* watcher, std::string* error) {
@@ -349,6 +408,12 @@ std::unique_ptr<SerialLine> OpenSerialPath(const std::string& path, const std::s
     return nullptr;
   };
   if (!::isatty(fd)) return fail(ENOTTY);
+  // The exclusive flag and the lock bind only programs that ask for them, and root not at all.
+  if (const auto holder = FindOtherHolder(path)) {
+    ::close(fd);
+    *error = InUse(name + " (" + path + ")", holder);
+    return nullptr;
+  }
   if (::flock(fd, LOCK_EX | LOCK_NB) != 0) return fail(errno);
   if (::ioctl(fd, TIOCEXCL) != 0) return fail(errno);
   if (!ApplyRawSettings(fd, settings)) {
@@ -361,7 +426,6 @@ std::unique_ptr<SerialLine> OpenSerialPath(const std::string& path, const std::s
 
 std::unique_ptr<SerialLine> SerialPorts::Open(int portNumber, const LineSettings& settings,
                                               SerialLineListener* listener, std::string* error) {
-  m_ports->Refresh();
   const PortEntry* entry = m_ports->Find(portNumber);
   if (!entry) {
     *error = "COM" + std::to_string(portNumber) + " does not exist on this system.";

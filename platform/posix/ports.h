@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -61,7 +62,20 @@ class PortRegistry : public RegistrySource {
   PortDirectory* m_ports;
 };
 
-// Opens COMn as a raw termios line, exclusively, watched by |watcher|.
+// Another process holding a device open, as fuser finds it in /proc.
+struct DeviceHolder {
+  int pid = 0;
+  std::string program;  // empty when it cannot be read
+};
+
+// The first process other than this one that holds |path| open. A process that also holds
+// the master side of the same pseudo-terminal is the device's own end (a simulator keeping
+// its line up), not another program. Processes this user may not look into are not seen.
+std::optional<DeviceHolder> FindOtherHolder(const std::string& path);
+
+// Opens COMn as a raw termios line, exclusively, watched by |watcher|: the port the directory
+// listed under that number when it was last read, so that a port list the operator sees and
+// the device opened cannot drift apart.
 class SerialPorts : public SerialPortProvider {
  public:
   SerialPorts(PortDirectory* ports, FdWatcher* watcher) : m_ports(ports), m_watcher(watcher) {}

@@ -3,6 +3,9 @@
 
 #include <fcntl.h>
 #include <pty.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
 #include <sys/file.h>
 #include <termios.h>
 #include <unistd.h>
@@ -90,6 +93,29 @@ TEST_F(FakeMachine, TheRegistryViewNamesValuesAfterDevicesWithComNamesAsData) {
   EXPECT_EQ(values[0].name, (root / "dev" / "ttyUSB0").string());
   EXPECT_EQ(values[0].data, (std::vector<std::uint8_t>{'C', 'O', 'M', '1', 0}));
   EXPECT_EQ(registry.OpenKey("HARDWARE\\OTHER", &values), ERROR_FILE_NOT_FOUND);
+}
+
+TEST_F(FakeMachine, APortOpensAsItWasListedEvenWhenTheMachineHasChangedSince) {
+  AddTty("ttyUSB0", "cp210x");
+  PortDirectory d = Directory();
+  posix::PortRegistry registry(&d);
+  std::vector<RegistryValue> values;
+  ASSERT_EQ(registry.OpenKey("HARDWARE\\DEVICEMAP\\SERIALCOMM", &values), ERROR_SUCCESS);  // COM1 is ttyUSB0
+  AddTty("ttyS0", "serial8250");  // a port that would now be numbered first
+  present = {"ttyS0"};
+  posix::PollLoop loop;
+  posix::SerialPorts lines(&d, &loop);
+  struct : SerialLineListener {
+    void OnLineData(const std::uint8_t*, std::size_t) override {}
+    void OnLineHangup() override {}
+  } listener;
+  std::string error;
+  // The fake devices are plain files, so the message names the path that was tried.
+  EXPECT_FALSE(lines.Open(1, {}, &listener, &error));
+  EXPECT_EQ(error, "COM1 (" + (root / "dev" / "ttyUSB0").string() + ") is not a serial port.");
+  ASSERT_EQ(registry.OpenKey("HARDWARE\\DEVICEMAP\\SERIALCOMM", &values), ERROR_SUCCESS);  // listed again
+  EXPECT_FALSE(lines.Open(1, {}, &listener, &error));
+  EXPECT_EQ(error, "COM1 (" + (root / "dev" / "ttyS0").string() + ") is not a serial port.");
 }
 
 TEST(VirtualPortsDir, FollowsTheRuntimeDirectory) {
@@ -182,6 +208,56 @@ TEST_F(Pty, IsExclusiveUntilClosed) {
   EXPECT_EQ(error, "COM9 (" + path + ") is in use by another program.");
   first.reset();
   EXPECT_TRUE(Open(&b, &error)) << error;
+}
+
+// Another process holding the line: `sleep` started with the slave side (and, when
+// |withMaster|, the master side too) among its descriptors.
+class Holder {
+ public:
+  Holder(int master, int slave, bool withMaster) {
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    // Targets above any descriptor the test has open, so that neither copy overwrites the other.
+    posix_spawn_file_actions_adddup2(&actions, slave, 60);
+    if (withMaster) posix_spawn_file_actions_adddup2(&actions, master, 61);
+    posix_spawn_file_actions_addclose(&actions, master);
+    posix_spawn_file_actions_addclose(&actions, slave);
+    char arg0[] = "sleep", arg1[] = "30";
+    char* argv[] = {arg0, arg1, nullptr};
+    ok = posix_spawnp(&pid, "sleep", &actions, nullptr, argv, environ) == 0;
+    posix_spawn_file_actions_destroy(&actions);
+    // Ready once its descriptors are in place.
+    for (int i = 0; ok && i < 200 && !fs::exists("/proc/" + std::to_string(pid) + "/fd/60"); ++i) ::usleep(5000);
+  }
+  ~Holder() {
+    if (!ok) return;
+    ::kill(pid, SIGKILL);
+    ::waitpid(pid, nullptr, 0);
+  }
+  bool ok = false;
+  pid_t pid = 0;
+};
+
+TEST_F(Pty, AnotherProgramHoldingTheLineIsNamedAndRefused) {
+  Holder other(master, slave, /*withMaster=*/false);
+  ASSERT_TRUE(other.ok);
+  const auto holder = posix::FindOtherHolder(path);
+  ASSERT_TRUE(holder);
+  EXPECT_EQ(holder->pid, other.pid);
+  EXPECT_EQ(holder->program, "sleep");
+  Listener l;
+  std::string error;
+  EXPECT_FALSE(Open(&l, &error));
+  EXPECT_EQ(error, "COM9 (" + path + ") is in use by another program (sleep, process " + std::to_string(other.pid) + ").");
+}
+
+TEST_F(Pty, TheLinesOwnEndIsNoOtherProgram) {
+  Holder device(master, slave, /*withMaster=*/true);  // as a simulator keeps its line up
+  ASSERT_TRUE(device.ok);
+  EXPECT_FALSE(posix::FindOtherHolder(path)) << "it holds the master side of the same terminal";
+  Listener l;
+  std::string error;
+  EXPECT_TRUE(Open(&l, &error)) << error;
 }
 
 TEST_F(Pty, AHangUpClosesTheLineOnceAndStopsWatching) {
