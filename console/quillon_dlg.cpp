@@ -59,10 +59,12 @@ BEGIN_MESSAGE_MAP(CQuillonDlg, CDialog)
   ON_EN_KILLFOCUS(IDC_PASSWORD, CheckPasswordLength)
   ON_EN_CHANGE(IDC_ALARM_ANGLE, IgnoreNotification)
   ON_EN_KILLFOCUS(IDC_ALARM_ANGLE, IgnoreNotification)
+  ON_CBN_DROPDOWN(IDC_PORT, OnPortDropDown)
 END_MESSAGE_MAP()
 
 BEGIN_EVENTSINK_MAP(CQuillonDlg, CDialog)
   ON_EVENT(CQuillonDlg, IDC_COMM, commdisp::kOnComm, OnCommEvent, VTS_NONE)
+  ON_EVENT(CQuillonDlg, IDC_COMM, commdisp::kOnPortLost, OnPortLost, VTS_NONE)
 END_EVENTSINK_MAP()
 
 BOOL CQuillonDlg::OnInitDialog() {
@@ -143,6 +145,22 @@ void CQuillonDlg::OnPaint() {
 }
 
 HCURSOR CQuillonDlg::OnQueryDragIcon() { return m_hIcon; }
+
+void CQuillonDlg::OnOK() {
+  if (ConfirmClose()) CDialog::OnOK();
+}
+
+void CQuillonDlg::OnCancel() {
+  if (ConfirmClose()) CDialog::OnCancel();
+}
+
+// Rows read from the device exist nowhere else: a stray Enter or Esc must not throw them away.
+bool CQuillonDlg::ConfirmClose() {
+  if (!m_recordsUnsaved || m_rowCount == 0) return true;
+  char text[128];
+  std::snprintf(text, sizeof text, "The list holds %d records that have not been saved. Close anyway?", m_rowCount);
+  return MessageBox(text, "warning", MB_OKCANCEL) == IDOK;
+}
 
 void CQuillonDlg::InsertPlaceholderRows() {
   static constexpr const char* kNumbers[] = {"1", "2"};

@@ -61,6 +61,8 @@ class CQuillonDlg : public CDialog {
   std::int32_t m_clockBcd[7] = {};
   float m_alarmAngle = 0.0f;
   HICON m_hIcon = nullptr;
+  // Record rows were added to the list (read or test-filled) and not saved since.
+  bool m_recordsUnsaved = false;
 
   // Window (console/quillon_dlg.cpp).
   BOOL OnInitDialog() override;
@@ -72,6 +74,9 @@ class CQuillonDlg : public CDialog {
   void ShowFail();
   void ClearRecordList();
   void IgnoreNotification() {}
+  // Enter, Esc and Close: the window ends at once unless unsaved record rows would be lost.
+  void OnOK() override;
+  void OnCancel() override;
 
   // Exchange (link/exchange.cpp).
   void WriteFrame(const std::uint8_t* frame, std::size_t length);
@@ -83,10 +88,12 @@ class CQuillonDlg : public CDialog {
   void OnTimer(UINT_PTR id);
   void DispatchReply();
   void CompleteRecordRead();
+  void OnPortLost();
 
   // Ports (link/ports.cpp).
   std::string ReadPortList();
   void InitPortList();
+  void OnPortDropDown();
   void OnOpenClose();
 
   // Commands (console/commands.cpp).
@@ -120,6 +127,9 @@ class CQuillonDlg : public CDialog {
   void ShowLamp(int iconId, const char* word);
   void EnableCommandControls(BOOL enable);
   void RestorePasswordText();
+  void ShowPortClosed();
+  std::string OpenPortName() const;
+  bool ConfirmClose();
 
   DECLARE_MESSAGE_MAP()
   DECLARE_EVENTSINK_MAP()

@@ -26,6 +26,7 @@ void CQuillonDlg::ScanRecordStream(const std::uint8_t* stream, int count) {
 
 void CQuillonDlg::AddRecordRow() {
   ++m_rowCount;
+  m_recordsUnsaved = true;
   char number[16];
   std::snprintf(number, sizeof number, "%d", m_rowCount);
   const RecordTexts texts = DecodeRecord(m_record);

@@ -14,5 +14,6 @@ void CQuillonDlg::SaveRecords() {
                      "txt Files (*.txt)|*.txt|", this);
   if (dialog.DoModal() != IDOK) return;
   WriteRecordList(m_listRecords, dialog.GetPathName());
+  m_recordsUnsaved = false;
   MessageBox("Save OK!");
 }

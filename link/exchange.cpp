@@ -115,3 +115,38 @@ void CQuillonDlg::CompleteRecordRead() {
   m_rxSeen = 0;
   m_pending = ExchangeKind::None;
 }
+
+// The line went away under the open port (adapter unplugged, device gone). The operator is
+// told at once; a record read cut short keeps the rows that arrived, so that they can still be
+// saved, but is never reported as a success; the port is shown closed, ready to open again.
+void CQuillonDlg::OnPortLost() {
+  const std::string port = OpenPortName();
+  // A record read is still gathering while its quiet timer is armed; once that has expired
+  // the read is being reported and is left to finish.
+  if (m_pending == ExchangeKind::Records && KillTimer(TIMER_RECORDS_QUIET)) {
+    if (m_rxSeen == 1) ScanRecordStream(m_recordStream, m_rxCount);
+    if (m_rowCount == 0) ClearRecordList();
+    std::memset(m_recordStream, 0, static_cast<std::size_t>(std::clamp(m_rxCount, 0, kRecordStreamSize)));
+    m_rxCount = 0;
+    m_rxSeen = 0;
+    m_pending = ExchangeKind::None;
+    ShowPortClosed();
+    ShowFail();
+    const std::string text =
+        port + " was disconnected during the read: " + std::to_string(m_rowCount) + " records received.";
+    MessageBox(text.c_str(), "warning", MB_OK);
+    ShowReady();
+    return;
+  }
+  // A setting exchange cannot complete any more: it ends without its time-out.
+  KillTimer(TIMER_QUIET);
+  KillTimer(TIMER_READ_TIMEOUT);
+  KillTimer(TIMER_SET_TIMEOUT);
+  m_pending = ExchangeKind::None;
+  m_rxCount = 0;
+  m_rxSeen = 0;
+  std::memset(m_reply, 0, sizeof m_reply);
+  ShowPortClosed();
+  const std::string text = port + " was disconnected.";
+  MessageBox(text.c_str(), "warning", MB_OK);
+}

@@ -85,6 +85,33 @@ void CQuillonDlg::InitPortList() {
   m_comboPort.SetCurSel(0);
 }
 
+// The drop-down of the port list reads the list again while the port is closed, so that an
+// adapter plugged in since start appears; the chosen port stays chosen where it still exists.
+void CQuillonDlg::OnPortDropDown() {
+  if (m_comm.GetPortOpen()) return;
+  const int index = m_comboPort.GetCurSel();
+  const std::string chosen = index >= 0 ? m_comboPort.GetLBText(index) : std::string();
+  m_comboPort.ResetContent();
+  InitPortList();
+  for (int i = 0; i < m_comboPort.GetCount(); ++i) {
+    if (m_comboPort.GetLBText(i) == chosen) {
+      m_comboPort.SetCurSel(i);
+      break;
+    }
+  }
+}
+
+// The name of the open port as the list shows it; the list cannot change while it is open.
+std::string CQuillonDlg::OpenPortName() const {
+  const int index = m_comboPort.GetCurSel();
+  return index >= 0 ? m_comboPort.GetLBText(index) : std::string("The port");
+}
+
+void CQuillonDlg::ShowPortClosed() {
+  SetDlgItemText(kOpenCloseButton, "OPEN");
+  m_comboPort.EnableWindow(TRUE);
+}
+
 void CQuillonDlg::OnOpenClose() {
   CWnd* button = GetDlgItem(kOpenCloseButton);
   const std::string caption = button ? button->GetWindowText() : std::string();
@@ -119,8 +146,7 @@ void CQuillonDlg::OnOpenClose() {
     UpdateData(FALSE);
   } else if (caption == "CLOSE") {
     m_comm.SetPortOpen(FALSE);
-    button->SetWindowText("OPEN");
-    m_comboPort.EnableWindow(TRUE);
+    ShowPortClosed();
   } else {
     MessageBox("Error,Pls restart！", "warning", MB_OK);
   }

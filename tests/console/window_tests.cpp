@@ -2,9 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+
 #include "app/quillon_app.h"
 #include "res/resource_ids.h"
 #include "tests/support/console_fixture.h"
+#include "tests/support/test_os.h"
 
 namespace {
 
@@ -181,6 +186,78 @@ TEST_F(Window, EnterInAnEditEndsTheWindowEvenDuringARecordRead) {
 TEST_F(Window, CloseCommandEndsTheWindow) {
   sys.Close();
   EXPECT_TRUE(dlg->IsEnded());
+}
+
+// The three ways the window ends: Enter with the focus in an edit, Esc, and the Close command.
+struct CloseWay {
+  const char* name;
+  void (*act)(headless::HeadlessSystem&);
+};
+constexpr CloseWay kCloseWays[] = {
+    {"Enter", [](headless::HeadlessSystem& s) {
+       s.Focus(IDC_ALARM_ANGLE);
+       s.PressEnter();
+     }},
+    {"Esc", [](headless::HeadlessSystem& s) { s.PressEscape(); }},
+    {"Close", [](headless::HeadlessSystem& s) { s.Close(); }},
+};
+
+TEST_F(Window, UnsavedRecordRowsAreNotThrownAwayByAStrayKey) {
+  for (const CloseWay& way : kCloseWays) {
+    dlg.reset();
+    Start();
+    dlg->LoadTestRecords();
+    sys.ClearBoxes();
+    sys.AnswerNextBox(IDCANCEL);
+    way.act(sys);
+    ASSERT_EQ(BoxTexts(), std::vector<std::string>{"The list holds 4000 records that have not been saved. Close anyway?"})
+        << way.name;
+    EXPECT_EQ(LastBox().caption, "warning");
+    EXPECT_EQ(LastBox().type, MB_OKCANCEL);
+    EXPECT_FALSE(dlg->IsEnded()) << way.name << ": Cancel keeps the window";
+    EXPECT_EQ(RowCount(), 4000) << way.name;
+    sys.AnswerNextBox(IDOK);
+    way.act(sys);
+    EXPECT_TRUE(dlg->IsEnded()) << way.name << ": OK closes";
+  }
+}
+
+TEST_F(Window, SavedClearedOrEmptyListsCloseAtOnce) {
+  const std::string saved =
+      (std::filesystem::temp_directory_path() / ("korvex-close-" + std::to_string(testos::ProcessId()) + ".txt")).string();
+  struct Case {
+    const char* name;
+    std::function<void()> arrange;
+  } cases[] = {
+      {"nothing read", [] {}},
+      {"saved", [&] {
+         dlg->LoadTestRecords();
+         sys.AnswerNextFileDialog([&saved](const FileDialogRequest&) { return saved; });
+         ASSERT_TRUE(sys.Click(IDC_SAVE_RECORDS));
+       }},
+      {"cleared", [&] {
+         dlg->LoadTestRecords();
+         ASSERT_TRUE(sys.Click(IDC_CLEAR_LIST));
+       }},
+      {"a read that found nothing", [&] {
+         dlg->LoadTestRecords();
+         OpenPort();
+         ASSERT_TRUE(sys.Click(IDC_READ_RECORDS));
+         Wait(1000);
+       }},
+  };
+  for (const auto& c : cases) {
+    for (const CloseWay& way : kCloseWays) {
+      dlg.reset();
+      Start();
+      c.arrange();
+      sys.ClearBoxes();
+      way.act(sys);
+      EXPECT_TRUE(dlg->IsEnded()) << c.name << ", " << way.name;
+      EXPECT_TRUE(sys.Boxes().empty()) << c.name << ", " << way.name;
+    }
+  }
+  std::remove(saved.c_str());
 }
 
 TEST(Version, IsTheProgramsVersionEverywhere) {

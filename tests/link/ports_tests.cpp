@@ -82,6 +82,46 @@ TEST_F(Ports, EveryFailureOfTheListFallsBackToComOneToTwenty) {
   AfxSetServices(sys.Services());
 }
 
+TEST_F(Ports, OpeningTheDropDownReadsTheListAgainAndKeepsTheChoiceByName) {
+  sys.SetSerialPortValues({{"a", "COM3"}, {"b", "COM5"}});
+  Start();
+  sys.SelectCombo(IDC_PORT, 1);
+  sys.SetSerialPortValues({{"c", "COM1"}, {"a", "COM3"}, {"b", "COM5"}});  // an adapter plugged in
+  ASSERT_TRUE(sys.DropDown(IDC_PORT));
+  EXPECT_EQ(Items(), (std::vector<std::string>{"COM1", "COM3", "COM5"}));
+  EXPECT_EQ(Numbers(), (std::vector<int>{1, 3, 5}));
+  EXPECT_EQ(Selected(), 2) << "COM5 stays chosen";
+
+  sys.SetSerialPortValues({{"c", "COM1"}, {"a", "COM3"}});  // the chosen adapter went away
+  ASSERT_TRUE(sys.DropDown(IDC_PORT));
+  EXPECT_EQ(Items(), (std::vector<std::string>{"COM1", "COM3"}));
+  EXPECT_EQ(Selected(), 0);
+
+  sys.SelectCombo(IDC_PORT, 1);
+  sys.RemoveSerialPortKey();  // the same rules as at start: a failure gives COM1 to COM20
+  ASSERT_TRUE(sys.DropDown(IDC_PORT));
+  const std::vector<std::string> items = Items();
+  ASSERT_EQ(items.size(), 20u);
+  EXPECT_EQ(items[19], "COM20");
+  EXPECT_EQ(Selected(), 2) << "COM3";
+
+  sys.SetSerialPortValues({});
+  ASSERT_TRUE(sys.DropDown(IDC_PORT));
+  EXPECT_TRUE(Items().empty());
+  EXPECT_EQ(Selected(), -1);
+  EXPECT_EQ(dlg->m_portCount, 0u);
+}
+
+TEST_F(Ports, WhileThePortIsOpenTheListStaysAsItWasListed) {
+  Start();
+  OpenPort();
+  sys.SetSerialPortValues({{"x", "COM1"}, {"\\Device\\Serial2", "COM3"}});
+  EXPECT_FALSE(sys.DropDown(IDC_PORT)) << "the list is disabled while the port is open";
+  dlg->OnPortDropDown();
+  EXPECT_EQ(Items(), std::vector<std::string>{"COM3"});
+  EXPECT_EQ(Selected(), 0);
+}
+
 TEST_F(Ports, NoSerialPortKeyGivesComOneToTwenty) {
   sys.RemoveSerialPortKey();
   Start();

@@ -7,7 +7,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QTableView>
 #include <QTest>
@@ -58,17 +60,53 @@ class Simulator {
     in >> com >> pty;
     return !com.empty();
   }
-  void Stop() {
+  // SIGKILL stands for a device that vanishes: nothing of the simulator's own clean-up runs.
+  void Stop(int signal = SIGTERM) {
     if (m_pid <= 0) return;
-    ::kill(m_pid, SIGTERM);
+    ::kill(m_pid, signal);
     ::waitpid(m_pid, nullptr, 0);
     m_pid = -1;
   }
+  int Number() const { return std::atoi(com.c_str() + 3); }
   ~Simulator() { Stop(); }
   std::string com;
   std::string pty;
 
  private:
+  pid_t m_pid = -1;
+};
+
+// Another program holding the simulator's line: socat reading it, as a terminal would.
+class LineHolder {
+ public:
+  bool Start(const std::string& pty) {
+    m_pid = ::fork();
+    if (m_pid == 0) {
+      const int null = ::open("/dev/null", O_WRONLY);
+      ::dup2(null, STDOUT_FILENO);
+      ::dup2(null, STDERR_FILENO);
+      const std::string address = "OPEN:" + pty + ",rdonly,noctty";
+      ::execlp("socat", "socat", "-u", address.c_str(), "STDOUT", static_cast<char*>(nullptr));
+      ::_exit(127);
+    }
+    // Ready once the device shows among its descriptors.
+    return QtWindowSystem::WaitFor([&] { return Holds(pty); }, 3000);
+  }
+  ~LineHolder() {
+    if (m_pid <= 0) return;
+    ::kill(m_pid, SIGTERM);
+    ::waitpid(m_pid, nullptr, 0);
+  }
+  pid_t Pid() const { return m_pid; }
+
+ private:
+  bool Holds(const std::string& pty) const {
+    std::error_code ec;
+    for (const auto& fd : fs::directory_iterator("/proc/" + std::to_string(m_pid) + "/fd", ec)) {
+      if (fs::read_symlink(fd.path(), ec) == pty) return true;
+    }
+    return false;
+  }
   pid_t m_pid = -1;
 };
 
@@ -176,7 +214,7 @@ TEST_F(Desktop, ASessionWithTheSimulator) {
   EXPECT_NE(want.find("\t19/11/25\t"), std::string::npos) << "records carry the device clock's date";
 }
 
-TEST_F(Desktop, ABusyPortAndAStoppedSimulatorGiveClearErrorsAndLeaveTheWindowResponsive) {
+TEST_F(Desktop, APortLockedByAnotherOpeningIsRefusedAndTheWindowStaysUsable) {
   const std::string link = (root / "korvex12" / "ports" / sim.com).string();
   const int holder = ::open(link.c_str(), O_RDWR | O_NOCTTY);
   ASSERT_GE(holder, 0);
@@ -187,20 +225,83 @@ TEST_F(Desktop, ABusyPortAndAStoppedSimulatorGiveClearErrorsAndLeaveTheWindowRes
   EXPECT_EQ(windows.Boxes()[0].type & MB_ICONMASK, MB_ICONSTOP);
   EXPECT_EQ(Text(1000), "OPEN");
   ::close(holder);
+  Click(1000);
+  EXPECT_EQ(Text(1000), "CLOSE");
+}
 
+TEST_F(Desktop, APortAnotherProgramHoldsIsRefusedWithItsNameAlsoForRoot) {
+  LineHolder socat;
+  ASSERT_TRUE(socat.Start(sim.pty)) << "socat did not open " << sim.pty;
+  Click(1000);
+  const std::string link = (root / "korvex12" / "ports" / sim.com).string();
+  EXPECT_EQ(NextBox(0), sim.com + " (" + link + ") is in use by another program (socat, process " +
+                            std::to_string(socat.Pid()) + ").");
+  EXPECT_EQ(Text(1000), "OPEN");
+}
+
+TEST_F(Desktop, ASimulatorGoneInTheMiddleOfARecordReadLeavesItsRowsAndSaysSo) {
+  sim.Stop();
+  ASSERT_TRUE(sim.Start({"--records", "4000", "--clock", kClock}));
+  Click(1001);  // the drop-down finds the restarted simulator
+  QApplication::processEvents();
+  static_cast<QComboBox*>(W(1001))->hidePopup();
   Click(1000);
   ASSERT_EQ(Text(1000), "CLOSE");
-  EXPECT_EQ(windows.WatchCount(), 1u);
-  sim.Stop();
-  EXPECT_TRUE(QtWindowSystem::WaitFor([&] { return windows.WatchCount() == 0; }, 2000)) << "the hang-up closes the line";
-  QtWindowSystem::Wait(200);
-  EXPECT_EQ(windows.Boxes().size(), 1u) << "a hang-up shows nothing by itself";
-  Click(1008);
-  EXPECT_EQ(NextBox(1), "The port is not open.");
-  Click(1018);
-  EXPECT_EQ(dlg->m_listRecords.GetItemCount(), 2);
-  Click(1000);
+  Click(1015);
+  QtWindowSystem::Wait(2000);
+  sim.Stop(SIGKILL);
+  const std::string box = NextBox(0);
+  const int rows = dlg->m_listRecords.GetItemCount();
+  EXPECT_GT(rows, 100);
+  EXPECT_LT(rows, 4000);
+  EXPECT_EQ(box, sim.com + " was disconnected during the read: " + std::to_string(rows) + " records received.");
+  EXPECT_EQ(windows.Boxes()[0].caption, "warning");
+  EXPECT_EQ(windows.Boxes()[0].type, MB_OK);
+  sim::DeviceModel reference(sim::SecondsFromCivil({2019, 11, 25, 9, 5, 0}));
+  reference.PreloadLog(4000, 0);
+  const auto bytes = reference.LogBytes();
+  const RecordTexts last = DecodeRecord(&bytes[static_cast<std::size_t>(rows - 1) * 11]);
+  EXPECT_EQ(dlg->m_listRecords.GetItemText(rows - 1, 1), std::to_string(rows));
+  EXPECT_EQ(dlg->m_listRecords.GetItemText(rows - 1, 2), last.date);
+  EXPECT_EQ(dlg->m_listRecords.GetItemText(rows - 1, 5), last.angle);
   EXPECT_EQ(Text(1000), "OPEN");
+  EXPECT_EQ(Text(1019), "Ready");
+  QtWindowSystem::Wait(700);
+  EXPECT_EQ(windows.Boxes().size(), 1u) << "never \"Read Record Success!\"";
+  windows.Grab(*dlg->Window(), KORVEX_SCREENSHOT_DIR "/after-lost-read.png");
+}
+
+TEST_F(Desktop, ASimulatorGoneWhileIdleIsReportedOnceAndOpenWorksWhenItIsBack) {
+  Click(1000);
+  ASSERT_EQ(Text(1000), "CLOSE");
+  const int number = sim.Number();
+  sim.Stop(SIGKILL);
+  EXPECT_EQ(NextBox(0, 1000), sim.com + " was disconnected.") << "within a second";
+  EXPECT_EQ(Text(1000), "OPEN");
+  EXPECT_TRUE(W(1001)->isEnabled());
+  EXPECT_EQ(windows.WatchCount(), 0u) << "the line is closed and nothing polls it";
+  QtWindowSystem::Wait(500);
+  EXPECT_EQ(windows.Boxes().size(), 1u) << "once";
+
+  ASSERT_TRUE(sim.Start({"--com", std::to_string(number), "--clock", kClock}));
+  Click(1000);
+  ASSERT_EQ(Text(1000), "CLOSE") << windows.Boxes().back().text;
+  Click(1008);
+  EXPECT_EQ(NextBox(1), "Success!\n");
+}
+
+TEST_F(Desktop, ASimulatorStartedAfterTheWindowAppearsWhenTheListDropsDown) {
+  Simulator second;
+  ASSERT_TRUE(second.Start({"--clock", kClock}));
+  EXPECT_EQ(dlg->Window()->Find(1001)->items, std::vector<std::string>{sim.com}) << "the list is read at start";
+  auto* combo = static_cast<QComboBox*>(W(1001));
+  Click(1001);
+  EXPECT_TRUE(combo->view()->isVisible());
+  EXPECT_EQ(dlg->Window()->Find(1001)->items, (std::vector<std::string>{sim.com, second.com}));
+  EXPECT_EQ(combo->count(), 2);
+  EXPECT_EQ(combo->currentText().toStdString(), sim.com) << "the choice is kept";
+  combo->hidePopup();
+  EXPECT_TRUE(windows.Boxes().empty());
 }
 
 }  // namespace

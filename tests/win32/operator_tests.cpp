@@ -155,7 +155,9 @@ TEST_F(Operator, OpensThePortSetsThePasswordAndReadsTheLog) {
   Sleep(300);  // let the list draw its rows
   EXPECT_TRUE(win32native::SaveWindowPicture(m_main, g_screenshot)) << g_screenshot;
 
+  // The rows read have not been saved: closing asks first.
   PostMessageW(m_main, WM_SYSCOMMAND, SC_CLOSE, 0);
+  EXPECT_EQ(AnswerBox(5000), "The list holds 50 records that have not been saved. Close anyway?");
   ASSERT_EQ(WaitForSingleObject(m_process.hProcess, 10000), WAIT_OBJECT_0) << "the program did not end";
   DWORD code = 1;
   GetExitCodeProcess(m_process.hProcess, &code);
