@@ -7,6 +7,8 @@
 
 #include "platform/file_system.h"
 #include "platform/window_system.h"
+#include "platform/app.h"
+#include "platform/dialog.h"
 #include "platform/wnd.h"
 
 CFileDialog::CFileDialog(BOOL openDialog, const char* defaultExtension, const char* fileName, DWORD flags,

@@ -1,6 +1,6 @@
 #pragma once
-// Windows, dialogs, controls, message maps and data exchange, shaped like the class framework
-// the system code is written against.
+// Windows and message maps, shaped like the class framework the system code is written
+// against: CWnd over the native window model, message and event sink maps, painting.
 
 #include <cstdint>
 #include <string>
@@ -186,44 +186,6 @@ class CWnd {
   CMenu m_systemMenu{nullptr};
 };
 
-class CButton : public CWnd {};
-class CEdit : public CWnd {};
-class CStatic : public CWnd {
- public:
-  HICON SetIcon(HICON icon);
-  HICON GetIcon() const;
-};
-
-class CComboBox : public CWnd {
- public:
-  int AddString(const char* text);
-  void ResetContent();
-  int SetCurSel(int index);
-  int GetCurSel() const;
-  int GetCount() const;
-  std::string GetLBText(int index) const;
-};
-
-class CListCtrl : public CWnd {
- public:
-  DWORD GetExtendedStyle() const;
-  DWORD SetExtendedStyle(DWORD style);
-  int InsertColumn(int column, const char* heading, int format, int width, int subItem);
-  int InsertItem(int index, const char* text);
-  BOOL SetItemText(int item, int subItem, const char* text);
-  std::string GetItemText(int item, int subItem) const;
-  BOOL DeleteAllItems();
-  int GetItemCount() const;
-  int GetColumnCount() const;
-  int GetColumnWidth(int column) const;
-};
-
-class CDateTimeCtrl : public CWnd {
- public:
-  bool GetTime(CTime* out) const;
-  void SetTime(const CTime& time);
-};
-
 // The paint device context of a window while it paints.
 class CPaintDC {
  public:
@@ -235,73 +197,3 @@ class CPaintDC {
  private:
   CWnd* m_wnd;
 };
-
-class CDataExchange {
- public:
-  CDataExchange(CWnd* dlg, BOOL saveAndValidate) : m_pDlgWnd(dlg), m_bSaveAndValidate(saveAndValidate) {}
-  CWnd* m_pDlgWnd;
-  BOOL m_bSaveAndValidate;
-  bool m_failed = false;
-};
-
-void DDX_Control(CDataExchange* dx, int id, CWnd& control);
-void DDX_DateTimeCtrl(CDataExchange* dx, int id, CTime& value);
-
-class CDialog : public CWnd {
- public:
-  explicit CDialog(int templateId, CWnd* parent = nullptr);
-  ~CDialog() override;
-
-  // Creates the dialog, runs OnInitDialog and its modal loop, destroys it; the EndDialog result.
-  virtual long DoModal();
-  // Creates the dialog without a modal loop (the caller drives it); false on failure.
-  bool Create();
-  void DestroyWindow();
-  void EndDialog(int result);
-  bool IsEnded() const;
-  DialogWindow* Window() const { return static_cast<DialogWindow*>(m_hWnd); }
-
-  virtual BOOL OnInitDialog();
-  virtual void OnOK();
-  virtual void OnCancel();
-
- protected:
-  static const MessageMap* GetThisMessageMap();
-  const MessageMap* GetMessageMap() const override;
-  static const EventSinkMap* GetThisEventSinkMap();
-  const EventSinkMap* GetEventSinkMap() const override;
-  LRESULT DefaultMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
-
- private:
-  int m_templateId;
-  std::unique_ptr<DialogWindow> m_window;
-};
-
-// ---- Application ---------------------------------------------------------------------------
-
-class CWinApp {
- public:
-  explicit CWinApp(const char* appName = nullptr);
-  virtual ~CWinApp();
-  virtual BOOL InitInstance();
-
-  HICON LoadIcon(int id) const;
-
-  CWnd* m_pMainWnd = nullptr;
-  std::string m_pszAppName;  // the application title
-};
-
-CWinApp* AfxGetApp();
-// Framework start: takes the title from string 57344 unless the app named itself, then runs
-// InitInstance. Returns the exit code.
-int AfxWinMain(const PlatformServices& services);
-// The application title used as the caption of boxes that have none of their own.
-std::string AfxAppTitle();
-BOOL AfxEnableControlContainer();
-// The framework's application box: the title as caption, the exclamation icon unless |type|
-// names an icon.
-int AfxMessageBox(const char* text, UINT type = MB_OK);
-// Shows a framework exception in the error box: stop icon, application title.
-void AfxReportException(const CException& e);
-HICON LoadImageIcon(int id, UINT type, int cx, int cy, UINT flags);
-int GetSystemMetrics(int index);

@@ -4,6 +4,8 @@
 #include <stdexcept>
 
 #include "platform/exceptions.h"
+#include "platform/dialog.h"
+#include "platform/user_input.h"
 #include "platform/wnd.h"
 
 namespace headless {

@@ -15,6 +15,7 @@
 
 #include "platform/registry.h"
 #include "platform/serial_line.h"
+#include "platform/user_input.h"
 #include "platform/window_system.h"
 
 namespace headless {

@@ -29,6 +29,8 @@
 #include <ctime>
 
 #include "platform/qt/qt_controls.h"
+#include "platform/dialog.h"
+#include "platform/user_input.h"
 #include "platform/wnd.h"
 
 namespace qtbackend {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/fd_watcher.h"
+#include "platform/user_input.h"
 #include "platform/window_system.h"
 
 class QDialog;

@@ -3,6 +3,8 @@
 #include <ctime>
 
 #include "platform/ctime.h"
+#include "platform/dialog.h"
+#include "platform/user_input.h"
 #include "platform/wnd.h"
 
 namespace win32backend {

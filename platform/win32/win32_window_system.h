@@ -12,6 +12,7 @@
 #include "platform/registry.h"
 #include "platform/serial_line.h"
 #include "platform/win32/native.h"
+#include "platform/user_input.h"
 #include "platform/window_system.h"
 
 namespace win32backend {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/afxwin.h"
+#include "platform/user_input.h"
 
 namespace contract {
 
