@@ -10,7 +10,10 @@ class CListCtrl;
 std::string FormatRecordList(const CListCtrl& list);
 
 // Writes the export to |path| so that it is never left half written: the lines go to a new
-// file beside it, which replaces |path| only once complete and closed. Raises CFileException
-// naming |path| and the cause (read-only, no such folder, held by another program, disk full);
-// an existing file then keeps its contents.
+// hidden file beside it, with a name no other file has, which replaces the file only once
+// complete and closed, keeping its permissions. A link is followed and the file it names is
+// replaced. Where the folder takes no new file but the file itself is writable, and where the
+// file has other names (hard links), the file is written in place instead. Raises
+// CFileException naming |path| and the cause (read-only, no such folder, held by another
+// program, disk full); an existing file then keeps its contents, unless written in place.
 void WriteRecordList(const CListCtrl& list, const std::string& path);

@@ -33,4 +33,5 @@ class CFileException : public CException {
   Cause m_cause;
   std::string m_strFileName;
   std::string m_why;  // the cause in words, such as "the disk is full"
+  long m_lOsError = 0;  // the system's error number, where one was given
 };

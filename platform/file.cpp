@@ -87,7 +87,9 @@ CFileException MakeFileException(int err, const std::string& path, const char* a
       why = std::strerror(err);
       break;
   }
-  return CFileException(cause, path, std::string("\"") + path + "\" could not be " + action + ": " + why + ".", why);
+  CFileException e(cause, path, std::string("\"") + path + "\" could not be " + action + ": " + why + ".", why);
+  e.m_lOsError = err;
+  return e;
 }
 
 void CFile::Rename(const std::string& source, const std::string& target) {
@@ -97,6 +99,10 @@ void CFile::Rename(const std::string& source, const std::string& target) {
 void CFile::Remove(const std::string& path) {
   if (std::remove(path.c_str()) != 0) throw MakeFileException(errno, path, "removed");
 }
+
+std::string CFile::FinalPath(const std::string& path) { return filesystem_api::FinalPath(path.c_str()); }
+
+unsigned CFile::LinkCount(const std::string& path) { return filesystem_api::LinkCount(path.c_str()); }
 
 CStdioFile::~CStdioFile() {
   if (m_file) std::fclose(m_file);
@@ -118,6 +124,16 @@ void CStdioFile::WriteString(const char* text) {
   if (!m_file) throw CFileException(CFileException::genericException, m_path, "The file is not open.");
   const std::size_t n = std::strlen(text);
   if (std::fwrite(text, 1, n, m_file) != n) throw MakeFileException(errno ? errno : EIO, m_path, "written");
+}
+
+void CStdioFile::Abort() {
+  if (m_file) std::fclose(m_file);
+  m_file = nullptr;
+}
+
+void CStdioFile::SetLength(std::uint64_t length) {
+  if (!m_file) throw CFileException(CFileException::genericException, m_path, "The file is not open.");
+  if (const int err = filesystem_api::SetLength(m_file, length)) throw MakeFileException(err, m_path, "written");
 }
 
 void CStdioFile::Close() {

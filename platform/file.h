@@ -1,6 +1,7 @@
 #pragma once
 // The Save As dialog and buffered text files.
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
 
@@ -37,10 +38,17 @@ class CFile {
     modeNoTruncate = 0x2000,
     modeCreate = 0x1000,
     typeBinary = 0x8000,
+    modeCreateNew = 0x10000,  // creates the file; fails when a file of that name exists
+    attrHidden = 0x20000,     // a new file is hidden where the system marks that by an attribute
   };
-  // Replaces |target| by |source| in one step (same folder).
+  // Replaces |target| by |source| in one step (same folder), carrying over the target's
+  // permissions and, where the system keeps them, its owner and access lists.
   static void Rename(const std::string& source, const std::string& target);
   static void Remove(const std::string& path);
+  // The file |path| names once symbolic links are followed; |path| itself when it is none.
+  static std::string FinalPath(const std::string& path);
+  // How many names (hard links) the file at |path| has; 0 when there is none.
+  static unsigned LinkCount(const std::string& path);
 };
 
 // A file written through the C library's buffer. Failures raise CFileException.
@@ -54,7 +62,10 @@ class CStdioFile : public CFile {
   // False when the file cannot be opened; |error| (if given) receives the cause.
   BOOL Open(const char* path, UINT flags, CFileException* error = nullptr);
   void WriteString(const char* text);
+  // Cuts the file to |length| bytes.
+  void SetLength(std::uint64_t length);
   void Close();  // flushes; raises when the flush fails
+  void Abort();  // closes without flushing what is left or raising
   bool IsOpen() const { return m_file != nullptr; }
   const std::string& GetFilePath() const { return m_path; }
 

@@ -12,9 +12,19 @@ std::FILE* OpenStream(const char* path, UINT flags, int* error) {
   mode.create = (flags & CFile::modeCreate) != 0;
   mode.truncate = mode.create && !(flags & CFile::modeNoTruncate);
   mode.exclusive = (flags & CFile::shareExclusive) != 0;
+  mode.createNew = (flags & CFile::modeCreateNew) != 0;
+  mode.create = mode.create || mode.createNew;
+  mode.truncate = mode.truncate && !mode.createNew;
+  mode.hidden = (flags & CFile::attrHidden) != 0;
   return win32native::OpenFileStream(path, mode, error);
 }
 
 int ReplaceFile(const char* source, const char* target) { return win32native::ReplaceFileWith(source, target); }
+
+int SetLength(std::FILE* file, std::uint64_t length) { return win32native::SetStreamLength(file, length); }
+
+std::string FinalPath(const char* path) { return win32native::FinalFilePath(path); }
+
+unsigned LinkCount(const char* path) { return win32native::FileLinkCount(path); }
 
 }  // namespace filesystem_api

@@ -166,11 +166,20 @@ struct OpenMode {
   bool create = false;
   bool truncate = false;
   bool exclusive = false;  // no other program may read or write it while open
+  bool createNew = false;  // fails with EEXIST when the file exists
+  bool hidden = false;     // a new file gets the hidden attribute
 };
 // Opens |utf8Path| as a buffered binary stream; nullptr with |*error| set to an errno value.
 std::FILE* OpenFileStream(const std::string& utf8Path, const OpenMode& mode, int* error);
-// Replaces |target| by |source|, also while this process holds |target| open; errno value or 0.
+// Replaces |target| by |source|; an existing target's attributes and access lists stay with
+// the replacement. errno value or 0.
 int ReplaceFileWith(const std::string& source, const std::string& target);
+// Cuts an open stream to |length| bytes; errno value or 0.
+int SetStreamLength(std::FILE* stream, std::uint64_t length);
+// The file a path names once links are followed; the path itself when it names none.
+std::string FinalFilePath(const std::string& utf8Path);
+// The number of names the file has; 0 when there is none.
+unsigned FileLinkCount(const std::string& utf8Path);
 
 // ---- Registry ------------------------------------------------------------------------------
 

@@ -53,8 +53,9 @@ std::FILE* OpenFileStream(const std::string& utf8Path, const OpenMode& mode, int
   // Exclusive: others may neither read nor write; deleting stays allowed so that this
   // process can replace the file by a finished copy while it holds it.
   const DWORD share = mode.exclusive ? FILE_SHARE_DELETE : FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-  const DWORD disposition = mode.create ? OPEN_ALWAYS : OPEN_EXISTING;
-  HANDLE h = CreateFileW(Wide(utf8Path).c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+  const DWORD disposition = mode.createNew ? CREATE_NEW : mode.create ? OPEN_ALWAYS : OPEN_EXISTING;
+  const DWORD attributes = mode.hidden ? FILE_ATTRIBUTE_HIDDEN : FILE_ATTRIBUTE_NORMAL;
+  HANDLE h = CreateFileW(Wide(utf8Path).c_str(), access, share, nullptr, disposition, attributes, nullptr);
   if (h == INVALID_HANDLE_VALUE) {
     const DWORD e = GetLastError();
     // A folder in place of the file.
@@ -87,10 +88,56 @@ std::FILE* OpenFileStream(const std::string& utf8Path, const OpenMode& mode, int
 }
 
 int ReplaceFileWith(const std::string& source, const std::string& target) {
-  if (MoveFileExW(Wide(source).c_str(), Wide(target).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    return 0;
+  const std::wstring from = Wide(source), to = Wide(target);
+  // ReplaceFile keeps the replaced file's access lists and, on Windows itself, its attributes;
+  // the attributes are carried over first, as not every implementation does. A new name is a move.
+  constexpr DWORD kCarried = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                             FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+  if (const DWORD old = GetFileAttributesW(to.c_str()); old != INVALID_FILE_ATTRIBUTES) {
+    SetFileAttributesW(from.c_str(), (old & kCarried) ? (old & kCarried) : FILE_ATTRIBUTE_NORMAL);
+    if (ReplaceFileW(to.c_str(), from.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) return 0;
+    return ErrnoOf(GetLastError());
   }
+  // A new file takes the attributes of one the user created: the source's hidden mark goes.
+  const DWORD attributes = GetFileAttributesW(from.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES) SetFileAttributesW(from.c_str(), attributes & ~FILE_ATTRIBUTE_HIDDEN);
+  if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH)) return 0;
   return ErrnoOf(GetLastError());
+}
+
+int SetStreamLength(std::FILE* stream, std::uint64_t length) {
+  if (std::fflush(stream) != 0) return errno ? errno : EIO;
+  return _chsize_s(_fileno(stream), static_cast<long long>(length));
+}
+
+namespace {
+// A handle on the file itself (links followed) that reads nothing and lets others do anything.
+HANDLE OpenForQuery(const std::string& utf8Path) {
+  return CreateFileW(Wide(utf8Path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                     OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+}
+}  // namespace
+
+std::string FinalFilePath(const std::string& utf8Path) {
+  HANDLE h = OpenForQuery(utf8Path);
+  if (h == INVALID_HANDLE_VALUE) return utf8Path;
+  wchar_t buffer[32768];
+  const DWORD n = GetFinalPathNameByHandleW(h, buffer, 32768, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+  CloseHandle(h);
+  if (n == 0 || n >= 32768) return utf8Path;
+  std::wstring path(buffer, n);
+  if (path.rfind(L"\\\\?\\UNC\\", 0) == 0) path = L"\\\\" + path.substr(8);
+  else if (path.rfind(L"\\\\?\\", 0) == 0) path = path.substr(4);
+  return Utf8(path);
+}
+
+unsigned FileLinkCount(const std::string& utf8Path) {
+  HANDLE h = OpenForQuery(utf8Path);
+  if (h == INVALID_HANDLE_VALUE) return 0;
+  BY_HANDLE_FILE_INFORMATION info{};
+  const bool ok = GetFileInformationByHandle(h, &info) != 0;
+  CloseHandle(h);
+  return ok ? static_cast<unsigned>(info.nNumberOfLinks) : 0;
 }
 
 // ---- Registry ------------------------------------------------------------------------------

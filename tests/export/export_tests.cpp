@@ -175,15 +175,95 @@ TEST_F(Save, AMissingFolderIsNamedInTheErrorBox) {
 }
 
 TEST_F(Save, AReadOnlyFileIsNotReplaced) {
-  if (!testos::ReadOnlyBindsThisProcess()) GTEST_SKIP() << "permissions do not bind this user";
   FillRows(3);
   const fs::path p = dir / "ro.txt";
   std::ofstream(p) << "ro";
   fs::permissions(p, fs::perms::owner_read);
+  auto bind = testos::MakePermissionsBind();
+  if (!bind) GTEST_SKIP() << "permissions do not bind this user";
   sys.AnswerNextBox(IDYES);
   SaveAs(p);
+  bind.reset();
   EXPECT_EQ(LastBox().text, "\"" + p.string() + "\" could not be written: it is read-only or access is denied.");
   EXPECT_EQ(Slurp(p), "ro");
+}
+
+// ---- How a file is replaced ----------------------------------------------------------------
+
+TEST_F(Save, AnUnrelatedFileNamedLikeAnOldTemporaryIsLeftAlone) {
+  FillRows(3);
+  std::ofstream(dir / "out.txt.saving") << "unrelated";
+  SaveAs(dir / "out.txt");
+  EXPECT_EQ(LastBox().text, "Save OK!");
+  EXPECT_EQ(Slurp(dir / "out.txt.saving"), "unrelated");
+  EXPECT_EQ(Files(), (std::vector<std::string>{"out.txt", "out.txt.saving"})) << "nothing else is left";
+}
+
+TEST_F(Save, ALinkIsFollowedAndTheFileItNamesIsReplaced) {
+  FillRows(3);
+  fs::create_directories(dir / "real");
+  std::ofstream(dir / "real" / "log.txt") << "old";
+  std::error_code ec;
+  fs::create_symlink(dir / "real" / "log.txt", dir / "link.txt", ec);
+  if (ec) GTEST_SKIP() << "this system makes no symbolic link here: " << ec.message();
+  sys.AnswerNextBox(IDYES);
+  SaveAs(dir / "link.txt");
+  EXPECT_EQ(LastBox().text, "Save OK!");
+  EXPECT_TRUE(fs::is_symlink(dir / "link.txt")) << "the link stays a link";
+  EXPECT_EQ(Slurp(dir / "real" / "log.txt"), FormatRecordList(dlg->m_listRecords));
+  std::vector<std::string> real;
+  for (const auto& e : fs::directory_iterator(dir / "real")) real.push_back(e.path().filename().string());
+  EXPECT_EQ(real, std::vector<std::string>{"log.txt"});
+}
+
+TEST_F(Save, TheReplacedFileKeepsItsPermissions) {
+  FillRows(3);
+  const fs::path p = dir / "kept.txt";
+  std::ofstream(p) << "old";
+  ASSERT_TRUE(testos::SetFilePermissions(p.string(), testos::DistinctPermissions()));
+  sys.AnswerNextBox(IDYES);
+  SaveAs(p);
+  EXPECT_EQ(LastBox().text, "Save OK!");
+  EXPECT_EQ(testos::FilePermissions(p.string()), testos::DistinctPermissions());
+  EXPECT_EQ(Slurp(p), FormatRecordList(dlg->m_listRecords));
+}
+
+TEST_F(Save, AFileWithOtherNamesKeepsThemAll) {
+  FillRows(3);
+  std::ofstream(dir / "a.txt") << "old";
+  std::error_code ec;
+  fs::create_hard_link(dir / "a.txt", dir / "b.txt", ec);
+  if (ec) GTEST_SKIP() << "this system makes no hard link here: " << ec.message();
+  sys.AnswerNextBox(IDYES);
+  SaveAs(dir / "a.txt");
+  EXPECT_EQ(LastBox().text, "Save OK!");
+  EXPECT_EQ(Slurp(dir / "b.txt"), FormatRecordList(dlg->m_listRecords)) << "the other name still names the file";
+  EXPECT_EQ(Files(), (std::vector<std::string>{"a.txt", "b.txt"}));
+}
+
+TEST_F(Save, AWritableFileInAFolderThatTakesNoNewFileIsWrittenInPlace) {
+  FillRows(3);
+  const fs::path folder = dir / "locked";
+  fs::create_directories(folder);
+  const fs::path p = folder / "log.txt";
+  std::ofstream(p) << "an older and longer export that the new text must fully replace";
+  fs::permissions(p, fs::perms::all);
+  fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
+                              fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec);
+  auto bind = testos::MakePermissionsBind();
+  if (!bind) GTEST_SKIP() << "folder permissions do not bind this user";
+  sys.AnswerNextBox(IDYES);
+  SaveAs(p);
+  const fs::path fresh = folder / "new.txt";
+  SaveAs(fresh);  // a new file cannot be made there at all
+  bind.reset();
+  ASSERT_EQ(BoxTexts().size(), 3u);
+  EXPECT_EQ(BoxTexts()[1], "Save OK!");
+  EXPECT_EQ(Slurp(p), FormatRecordList(dlg->m_listRecords));
+  EXPECT_EQ(BoxTexts()[2], "\"" + fresh.string() + "\" could not be written: it is read-only or access is denied.");
+  std::vector<std::string> names;
+  for (const auto& e : fs::directory_iterator(folder)) names.push_back(e.path().filename().string());
+  EXPECT_EQ(names, std::vector<std::string>{"log.txt"});
 }
 
 TEST(FileErrors, NameTheirCauseInWords) {

@@ -7,6 +7,7 @@
 #include <spawn.h>
 #include <sys/wait.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -15,6 +16,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "platform/file_system.h"
 #include "platform/posix/poll_loop.h"
 #include "platform/posix/ports.h"
 
@@ -116,6 +118,19 @@ TEST_F(FakeMachine, APortOpensAsItWasListedEvenWhenTheMachineHasChangedSince) {
   ASSERT_EQ(registry.OpenKey("HARDWARE\\DEVICEMAP\\SERIALCOMM", &values), ERROR_SUCCESS);  // listed again
   EXPECT_FALSE(lines.Open(1, {}, &listener, &error));
   EXPECT_EQ(error, "COM1 (" + (root / "dev" / "ttyS0").string() + ") is not a serial port.");
+}
+
+TEST_F(FakeMachine, AReplacementKeepsTheOwnerWhenRootReplacesAnotherUsersFile) {
+  if (::geteuid() != 0) GTEST_SKIP() << "only root can give a file away";
+  const fs::path target = root / "theirs.txt", source = root / ".theirs.txt.new";
+  std::ofstream(target) << "old";
+  std::ofstream(source) << "new";
+  ASSERT_EQ(::chown(target.c_str(), 1234, 5678), 0);
+  ASSERT_EQ(filesystem_api::ReplaceFile(source.c_str(), target.c_str()), 0);
+  struct stat st {};
+  ASSERT_EQ(::stat(target.c_str(), &st), 0);
+  EXPECT_EQ(st.st_uid, 1234u);
+  EXPECT_EQ(st.st_gid, 5678u);
 }
 
 TEST(VirtualPortsDir, FollowsTheRuntimeDirectory) {

@@ -56,4 +56,20 @@ bool ReadOnlyBindsThisProcess() {
 
 std::unique_ptr<FileSizeLimit> LimitFileSize(std::uint64_t) { return nullptr; }
 
+std::unique_ptr<PermissionsBind> MakePermissionsBind() {
+  return ReadOnlyBindsThisProcess() ? std::make_unique<PermissionsBind>() : nullptr;
+}
+
+unsigned FilePermissions(const std::string& path) {
+  const DWORD a = GetFileAttributesA(path.c_str());
+  return a == INVALID_FILE_ATTRIBUTES ? 0 : static_cast<unsigned>(a & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                                                      FILE_ATTRIBUTE_READONLY));
+}
+
+bool SetFilePermissions(const std::string& path, unsigned permissions) {
+  return SetFileAttributesA(path.c_str(), permissions ? permissions : FILE_ATTRIBUTE_NORMAL) != 0;
+}
+
+unsigned DistinctPermissions() { return FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM; }
+
 }  // namespace testos
