@@ -176,11 +176,12 @@ TEST_F(Window, EscapeEndsTheWindowEvenDuringARecordRead) {
 TEST_F(Window, EnterInAnEditEndsTheWindowEvenDuringARecordRead) {
   OpenPort();
   sys.Focus(IDC_ALARM_ANGLE);
-  ASSERT_TRUE(sys.Click(IDC_READ_RECORDS));
-  // The list keeps working while the command controls are disabled.
-  sys.Focus(IDC_RECORDS);
+  dlg->ReadRecords();  // the read runs while the focus stays in the edit
+  ASSERT_EQ(sys.Text(IDC_STATUS_WORD), "Reading");
+  ASSERT_EQ(sys.FocusId(), IDC_ALARM_ANGLE);
   sys.PressEnter();
   EXPECT_TRUE(dlg->IsEnded());
+  EXPECT_TRUE(sys.Boxes().empty()) << "no question is asked";
 }
 
 TEST_F(Window, CloseCommandEndsTheWindow) {

@@ -189,15 +189,55 @@ TEST_F(Exchange, TimeOutDiscardsWhatWasGatheredSoTheNextReplyIsJudgedAlone) {
 }
 
 TEST_F(Exchange, RecordReadIsNotEndedByAnEarlierSettingTimeOut) {
-  device.SetFault(sim::Fault::Silent);
-  ASSERT_TRUE(sys.Click(IDC_SET_PASSWORD));
-  Wait(100);
-  device.SetFault(sim::Fault::None);
   device.PreloadLog(300, 0);
+  for (int button : {IDC_SET_PASSWORD, IDC_READ_PASSWORD}) {  // one time-out timer each
+    sys.ClearBoxes();
+    device.SetFault(sim::Fault::Silent);
+    ASSERT_TRUE(sys.Click(button));
+    Wait(100);
+    device.SetFault(sim::Fault::None);
+    ASSERT_TRUE(sys.Click(IDC_READ_RECORDS));
+    Wait(5000);
+    EXPECT_EQ(BoxTexts(), std::vector<std::string>{"Read Record Success!\n"}) << button;
+    EXPECT_EQ(RowCount(), 300) << button;
+  }
+}
+
+TEST_F(Exchange, RecordReadIsNotCutByTheQuietGapOfEarlierBytes) {
+  sys.AddPort(kDevicePort, nullptr);  // the test plays the device
+  sys.SendFromDevice(kDevicePort, 0, {0x01, 0x02});  // stray bytes: their quiet gap is armed
+  Wait(5);
   ASSERT_TRUE(sys.Click(IDC_READ_RECORDS));
-  Wait(5000);
+  // Three records that are still arriving when the earlier quiet gap would end.
+  const auto record = Bytes({0, 0x19, 0x11, 0x25, 0x08, 0x30, 0, 3, 0x80, 0x15, 0xFF});
+  std::vector<std::uint8_t> stream;
+  for (int i = 0; i < 3; ++i) stream.insert(stream.end(), record.begin(), record.end());
+  sys.SendFromDevice(kDevicePort, 2000, stream);
+  Wait(1000);
   EXPECT_EQ(BoxTexts(), std::vector<std::string>{"Read Record Success!\n"});
-  EXPECT_EQ(RowCount(), 300);
+  ASSERT_EQ(RowCount(), 3);
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(Row(i), (std::vector<std::string>{std::to_string(i + 1), "19/11/25", "08:30:00", "Angle_Recover", "-1.5"}));
+  }
+}
+
+TEST_F(Exchange, RecordReadDropsBytesWaitingInTheControlWhenItStarts) {
+  sys.AddPort(kDevicePort, nullptr);
+  // Bytes that reached the control while nobody took them: they wait in its input buffer.
+  HostedControl& comm = *sys.Control(IDC_COMM)->hosted;
+  const auto forward = comm.fireEvent;
+  bool deaf = true;
+  comm.fireEvent = [&](DISPID id) {
+    if (!deaf) forward(id);
+  };
+  sys.SendFromDevice(kDevicePort, 0, {0x01, 0x02, 0xFF});
+  Wait(10);
+  deaf = false;
+  ASSERT_TRUE(sys.Click(IDC_READ_RECORDS));
+  sys.SendFromDevice(kDevicePort, 2000, Bytes({0, 0x19, 0x11, 0x25, 0x08, 0x30, 0, 3, 0x80, 0x15, 0xFF}));
+  Wait(1000);
+  ASSERT_EQ(RowCount(), 1) << "the waiting bytes are not part of the log";
+  EXPECT_EQ(Row(0), (std::vector<std::string>{"1", "19/11/25", "08:30:00", "Angle_Recover", "-1.5"}));
 }
 
 TEST_F(Exchange, RecordStreamKeepsItsFirstFortyFourThousandBytes) {

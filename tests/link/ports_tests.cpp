@@ -122,6 +122,15 @@ TEST_F(Ports, WhileThePortIsOpenTheListStaysAsItWasListed) {
   EXPECT_EQ(Selected(), 0);
 }
 
+TEST_F(Ports, NoMoreItemsWhileEnumeratingGoesOnWithAnEmptyName) {
+  // The key's default value has the empty name; the name buffer stays empty, so it is read.
+  sys.SetSerialPortValues({{"a", "COM3"}, {"", "COM5"}});
+  sys.FailEnumValue(1, ERROR_NO_MORE_ITEMS);
+  Start();
+  EXPECT_EQ(Items(), (std::vector<std::string>{"COM3", "COM5"}));
+  EXPECT_EQ(Numbers(), (std::vector<int>{3, 5}));
+}
+
 TEST_F(Ports, NoSerialPortKeyGivesComOneToTwenty) {
   sys.RemoveSerialPortKey();
   Start();
