@@ -1,5 +1,7 @@
-// Budgets of the desktop program (Qt backend, offscreen): the quiet gap as the program sees it
-// over a pseudo-terminal, the window shown, 4000 rows filled and drawn, idle CPU, memory.
+// Budgets of the desktop program (Qt backend; offscreen unless QT_QPA_PLATFORM says otherwise):
+// the quiet gap as the program sees it over a pseudo-terminal, the window shown, 4000 rows
+// filled and drawn, a record read's rows drawn after its quiet gap (first read in a fresh
+// process and later ones), idle CPU, memory.
 
 #include <benchmark/benchmark.h>
 #include <pty.h>
@@ -12,7 +14,11 @@
 #include <QTableView>
 #include <QTest>
 #include <algorithm>
+#include <atomic>
+#include <cerrno>
 #include <chrono>
+#include <optional>
+#include <thread>
 #include <fstream>
 #include <memory>
 #include <string>
@@ -154,9 +160,104 @@ void BM_IdleCpuTenSeconds(benchmark::State& state) {
 }
 BENCHMARK(BM_IdleCpuTenSeconds)->Iterations(1)->Unit(benchmark::kSecond);
 
+// ---- Record reads drawn after the quiet gap -------------------------------------------------
+
+// Marks when the list's viewport has finished drawing rows of records.
+class PaintClock : public QObject {
+ public:
+  explicit PaintClock(QTableView* table) : m_table(table) { table->viewport()->installEventFilter(this); }
+  bool eventFilter(QObject* obj, QEvent* e) override {
+    if (e->type() != QEvent::Paint || m_inside || m_table->model()->rowCount() <= 2) return false;
+    m_inside = true;
+    QCoreApplication::sendEvent(obj, e);  // the view's own painting, timed to its end
+    m_inside = false;
+    if (!drawn) drawn = Clock::now();
+    return true;
+  }
+  std::optional<Clock::time_point> drawn;
+
+ private:
+  QTableView* m_table;
+  bool m_inside = false;
+};
+
+// One process's record reads: the device answers each read with 4000 records at once, and the
+// time from the end of the 500 ms quiet gap to the rows drawn is printed per read.
+int RunRecordReads(int reads) {
+  Rig rig;
+  rig.windows.SetBoxAutomation([&](const qtbackend::BoxSeen&) { return std::make_pair(IDOK, 200); });
+  rig.StartWindow();
+  rig.dlg->OnOpenClose();
+  auto* table = static_cast<QTableView*>(rig.windows.Widget(rig.dlg->Window()->Find(1010)));
+  std::vector<std::uint8_t> stream(44000);
+  static constexpr std::uint8_t kSample[11] = {0x00, 0x17, 0x01, 0x16, 0x13, 0x24, 0x30, 0x02, 0x00, 0x72, 0xFF};
+  for (std::size_t k = 0; k < stream.size(); ++k) stream[k] = kSample[k % 11];
+  for (int read = 1; read <= reads; ++read) {
+    PaintClock paint(table);
+    std::atomic<bool> sent{false};
+    Clock::time_point lastWrite;
+    // The device: the request, then the whole log as fast as the line takes it.
+    std::thread device([&] {
+      std::uint8_t request[2];
+      std::size_t got = 0;
+      while (got < 2) {
+        const ssize_t n = ::read(rig.master, request + got, 2 - got);
+        if (n > 0) got += static_cast<std::size_t>(n);
+      }
+      for (std::size_t done = 0; done < stream.size();) {
+        const ssize_t n = ::write(rig.master, stream.data() + done, stream.size() - done);
+        if (n > 0) done += static_cast<std::size_t>(n);
+      }
+      lastWrite = Clock::now();
+      sent = true;
+    });
+    const int before = rig.boxes;
+    rig.dlg->ReadRecords();
+    QtWindowSystem::WaitFor([&] { return rig.boxes > before && paint.drawn; }, 5000);
+    device.join();
+    QtWindowSystem::Wait(300);
+    const double ms = paint.drawn ? Ms(*paint.drawn - (lastWrite + std::chrono::milliseconds(500))) : -1.0;
+    std::printf("read %d: rows drawn %.1f ms after the gap\n", read, ms);
+    std::fflush(stdout);
+  }
+  return 0;
+}
+
+// The first read in a fresh process and the reads after it: each iteration starts this
+// program anew to read three times.
+void BM_RecordReadDrawnAfterTheGap(benchmark::State& state) {
+  std::vector<double> first, later;
+  for (auto _ : state) {
+    const std::string command = "'" + std::string(program_invocation_name) + "' --record-reads 3";
+    std::FILE* child = ::popen(command.c_str(), "r");
+    char line[256];
+    while (child && std::fgets(line, sizeof line, child)) {
+      int read = 0;
+      double ms = 0;
+      if (std::sscanf(line, "read %d: rows drawn %lf", &read, &ms) == 2) (read == 1 ? first : later).push_back(ms);
+    }
+    if (child) ::pclose(child);
+  }
+  auto median = [](std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v.empty() ? -1.0 : v[v.size() / 2];
+  };
+  auto worst = [](const std::vector<double>& v) { return v.empty() ? -1.0 : *std::max_element(v.begin(), v.end()); };
+  state.counters["first_median_ms"] = median(first);
+  state.counters["first_max_ms"] = worst(first);
+  state.counters["later_median_ms"] = median(later);
+  state.counters["later_max_ms"] = worst(later);
+}
+BENCHMARK(BM_RecordReadDrawnAfterTheGap)->Iterations(5)->Unit(benchmark::kSecond);
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 3 && std::string(argv[1]) == "--record-reads") {
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    QApplication app(argc, argv);
+    return RunRecordReads(std::atoi(argv[2]));
+  }
   setenv("QT_QPA_PLATFORM", "offscreen", 0);
   QElapsedTimer startup;
   startup.start();
