@@ -79,7 +79,14 @@ class ListModel : public QAbstractTableModel {
     m_pending = true;
     QTimer::singleShot(0, this, [this, view] { Reset(view); });
   }
+  // Shows the rows now if a refresh is due; true when one was.
+  bool ResetIfPending(QTableView* view) {
+    if (!m_pending) return false;
+    Reset(view);
+    return true;
+  }
   void Reset(QTableView* view) {
+    if (!m_pending) return;
     m_pending = false;
     beginResetModel();
     m_rows = static_cast<int>(m_w->rows.size());
@@ -518,8 +525,19 @@ void QtWindowSystem::RunModalLoop(DialogWindow& dlg) {
 
 // ---- Boxes and the file dialog -------------------------------------------------------------
 
+// Rows a handler added are drawn before a box covers the window, not after the box is built:
+// the first box of a process takes several milliseconds to make.
+void QtWindowSystem::DrawPendingLists(DialogWindow* dlg) {
+  if (!dlg || !dlg->view) return;
+  for (auto& c : dlg->controls) {
+    auto* table = c->kind == ControlKind::ListView ? static_cast<QTableView*>(c->view) : nullptr;
+    if (table && static_cast<ListModel*>(table->model())->ResetIfPending(table)) table->viewport()->repaint();
+  }
+}
+
 int QtWindowSystem::MessageBox(DialogWindow* owner, const std::string& text, const std::string& caption, UINT type) {
   const auto askedAt = std::chrono::steady_clock::now();
+  DrawPendingLists(owner);
   QWidget* parent = owner && owner->view ? static_cast<DialogView*>(owner->view)->dialog : nullptr;
   QMessageBox box(parent);
   box.setWindowTitle(Q(caption));

@@ -81,6 +81,7 @@ class QtWindowSystem : public WindowSystem, public FdWatcher {
  private:
   struct DialogView;
   void Refresh(NativeWindow& wnd, Change what);
+  void DrawPendingLists(DialogWindow* dlg);
 
   std::map<std::pair<const NativeWindow*, UINT_PTR>, QTimer*> m_timers;
   std::map<Token, QSocketNotifier*> m_notifiers;
