@@ -2,25 +2,18 @@
 // angle, zero, and the record read and clear.
 
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
+#include <optional>
 
 #include "console/quillon_dlg.h"
 #include "protocol/frames.h"
+#include "protocol/input_checks.h"
 #include "res/resource_ids.h"
 
 void CQuillonDlg::CheckPasswordDigits() {
-  const std::string text = GetDlgItemText(IDC_PASSWORD);
-  for (char c : text) {
-    // Compared as signed bytes: 0x80 and above (every multi-byte character) fail.
-    const signed char s = static_cast<signed char>(c);
-    if (s < '0' || s > '9') {
-      MessageBox("     Input error\r\nRange from 000000-999999\n", "warning", MB_OK);
-      SetDlgItemText(IDC_PASSWORD, "");
-      RestorePasswordText();
-      return;
-    }
-  }
+  if (PasswordCharactersValid(GetDlgItemText(IDC_PASSWORD))) return;
+  MessageBox("     Input error\r\nRange from 000000-999999\n", "warning", MB_OK);
+  SetDlgItemText(IDC_PASSWORD, "");
+  RestorePasswordText();
 }
 
 void CQuillonDlg::CheckPasswordLength() {
@@ -31,8 +24,7 @@ void CQuillonDlg::CheckPasswordLength() {
     if (CWnd* edit = GetDlgItem(IDC_PASSWORD)) edit->SetFocus();
     return;
   }
-  const int value = std::atoi(text.c_str());
-  if (static_cast<unsigned>(value) <= 999999u) m_password = value;
+  if (const auto value = PasswordFromEntry(text)) m_password = *value;
 }
 
 void CQuillonDlg::SetPassword() {
@@ -75,15 +67,8 @@ void CQuillonDlg::SetClock() {
 
 void CQuillonDlg::SetAlarmAngle() {
   const std::string text = m_editAlarmAngle.GetWindowText();
-  bool accepted = text.size() == 3 && text[1] == '.' && static_cast<signed char>(text[0]) >= '0' &&
-                  static_cast<signed char>(text[2]) <= '9';
-  float angle = 0.0f;
-  if (accepted) {
-    const char digits[3] = {text[0], text[2], '\0'};
-    angle = static_cast<float>(static_cast<double>(std::strtoul(digits, nullptr, 10)) / 10.0);
-    accepted = angle >= 2.0f && static_cast<double>(angle) <= 9.9;
-  }
-  if (!accepted) {
+  const std::optional<float> angle = AlarmAngleFromEntry(text);
+  if (!angle) {
     MessageBox("Pls input 2.0~9.9 for alarm angle!", "warning", MB_OK);
     char restored[32];
     std::snprintf(restored, sizeof restored, "%0.1f", static_cast<double>(m_alarmAngle));
@@ -91,7 +76,7 @@ void CQuillonDlg::SetAlarmAngle() {
     m_editAlarmAngle.SetFocus();
     return;
   }
-  m_alarmAngle = angle;
+  m_alarmAngle = *angle;
   WriteFrame(BuildSetAlarmAngleFrame(text.c_str()));
   SetTimer(TIMER_SET_TIMEOUT, kSetTimeoutMs, nullptr);
   m_pending = ExchangeKind::AlarmAngle;

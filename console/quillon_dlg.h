@@ -9,6 +9,7 @@
 
 #include "link/ms_comm.h"
 #include "platform/afxwin.h"
+#include "protocol/exchange.h"
 
 enum class ExchangeKind : std::uint8_t { None = 0, Password = 1, Clock = 2, AlarmAngle = 3, Records = 4 };
 
@@ -16,13 +17,7 @@ inline constexpr UINT_PTR TIMER_QUIET = 1;
 inline constexpr UINT_PTR TIMER_READ_TIMEOUT = 2;
 inline constexpr UINT_PTR TIMER_SET_TIMEOUT = 3;
 inline constexpr UINT_PTR TIMER_RECORDS_QUIET = 4;
-inline constexpr UINT kQuietMs = 20;
-inline constexpr UINT kReadTimeoutMs = 250;
-inline constexpr UINT kSetTimeoutMs = 250;
-inline constexpr UINT kRecordsQuietMs = 500;
-
-inline constexpr int kReplyBufferSize = 30;
-inline constexpr int kRecordStreamSize = 44000;
+// The quiet gaps, time-outs and buffer sizes are the protocol's (protocol/exchange.h).
 inline constexpr int kRecordCopySize = 30;
 inline constexpr int kStagingSize = 2048;
 inline constexpr int kMaxPorts = 20;

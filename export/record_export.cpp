@@ -7,18 +7,10 @@
 
 #include "platform/afxwin.h"
 
-namespace {
-constexpr const char* kHeader = "NO.\tDate(Y/M/D)\tTime(H:M:S)\tEvent Type\tAngle Alarm\r\n";
-constexpr int kFirstColumn = 1;
-constexpr int kLastColumn = 5;
+const char* const kRecordFileHeader = "NO.\tDate(Y/M/D)\tTime(H:M:S)\tEvent Type\tAngle Alarm\r\n";
 
-void AppendRow(const CListCtrl& list, int row, std::string* out) {
-  for (int column = kFirstColumn; column <= kLastColumn; ++column) {
-    if (column > kFirstColumn) out->push_back('\t');
-    out->append(list.GetItemText(row, column));
-  }
-  out->append("\r\n");
-}
+namespace {
+constexpr int kFirstColumn = 1;
 
 // The same failure, reported against the path the operator chose.
 CFileException ForTarget(const CFileException& e, const std::string& path) {
@@ -61,17 +53,29 @@ void WriteInPlace(CStdioFile* file, const std::string& text, const std::string& 
 
 }  // namespace
 
+void AppendRecordLine(std::string* out, const std::array<std::string, 5>& fields) {
+  for (std::size_t i = 0; i < fields.size(); ++i) {
+    if (i > 0) out->push_back('\t');
+    out->append(fields[i]);
+  }
+  out->append("\r\n");
+}
+
 std::string FormatRecordList(const CListCtrl& list) {
-  std::string out = kHeader;
+  std::string out = kRecordFileHeader;
   const int rows = list.GetItemCount();
   out.reserve(out.size() + static_cast<std::size_t>(rows) * 48);
-  for (int row = 0; row < rows; ++row) AppendRow(list, row, &out);
+  for (int row = 0; row < rows; ++row) {
+    std::array<std::string, 5> fields;
+    for (int i = 0; i < 5; ++i) fields[static_cast<std::size_t>(i)] = list.GetItemText(row, kFirstColumn + i);
+    AppendRecordLine(&out, fields);
+  }
   return out;
 }
 
-void WriteRecordList(const CListCtrl& list, const std::string& path) {
-  // The whole text first: however it is written, the file is open only as long as that takes.
-  const std::string text = FormatRecordList(list);
+void WriteRecordList(const CListCtrl& list, const std::string& path) { WriteTextFile(path, FormatRecordList(list)); }
+
+void WriteTextFile(const std::string& path, const std::string& text) {
   // A link is followed: the file it names is the operator's file, and the link stays.
   const std::string target = CFile::FinalPath(path);
 

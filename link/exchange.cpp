@@ -32,20 +32,11 @@ void CQuillonDlg::OnCommEvent() {
     std::memcpy(staging, input.array.data.data(), static_cast<std::size_t>(n));
   }
 
-  const int old = m_rxCount;
+  // The first 44000 bytes of a record stream are kept, the first 30 of a reply; the rest is dropped.
   if (m_pending == ExchangeKind::Records) {
-    // The first 44000 bytes are kept; the excess of a longer stream is dropped.
-    const int keep = std::clamp(kRecordStreamSize - old, 0, n);
-    std::memcpy(m_recordStream + old, staging, static_cast<std::size_t>(keep));
-    m_rxCount = old + keep;
-    return;
-  }
-  if (old + n < kReplyBufferSize) {
-    std::memcpy(m_reply + old, staging, static_cast<std::size_t>(n));
-    m_rxCount = old + n;
+    m_rxCount = AppendBounded(m_recordStream, kRecordStreamSize, m_rxCount, staging, n);
   } else {
-    if (old < kReplyBufferSize) std::memcpy(m_reply + old, staging, static_cast<std::size_t>(kReplyBufferSize - old));
-    m_rxCount = kReplyBufferSize;
+    m_rxCount = AppendBounded(m_reply, kReplyBufferSize, m_rxCount, staging, n);
   }
 }
 

@@ -1,6 +1,7 @@
 #include "protocol/records.h"
 
 #include <cstdio>
+#include <cstring>
 
 #include "protocol/bcd.h"
 
@@ -28,4 +29,25 @@ RecordTexts DecodeRecord(const std::uint8_t* record) {
   std::snprintf(buffer, sizeof buffer, (record[8] & 0x80) ? "-%0.1f" : "%0.1f", static_cast<double>(degrees));
   texts.angle = buffer;
   return texts;
+}
+
+void ForEachRecord(const std::uint8_t* stream, int count,
+                   const std::function<void(const std::uint8_t* record)>& onRecord) {
+  constexpr int kBody = kRecordSize - 1;
+  std::uint8_t record[kRecordSize];
+  for (int i = 0; i < count; ++i) {
+    if (stream[i] != kRecordMarker) continue;
+    const int missing = i < kBody ? kBody - i : 0;
+    std::memset(record, 0, static_cast<std::size_t>(missing));
+    std::memcpy(record + missing, stream + i - (kBody - missing), static_cast<std::size_t>(kBody - missing));
+    record[kBody] = kRecordMarker;
+    onRecord(record);
+  }
+}
+
+std::array<std::string, 5> RecordRowTexts(int number, const std::uint8_t* record) {
+  RecordTexts texts = DecodeRecord(record);
+  char text[16];
+  std::snprintf(text, sizeof text, "%d", number);
+  return {text, std::move(texts.date), std::move(texts.time), std::move(texts.event), std::move(texts.angle)};
 }
