@@ -2,6 +2,7 @@
 // ports, and the port list from the registry.
 
 #include "app/quillon_app.h"
+#include "platform/win32/ports.h"
 #include "platform/win32/win32_window_system.h"
 #include "res/resources.h"
 

@@ -100,6 +100,7 @@ std::vector<Burst> DeviceModel::Receive(std::uint8_t byte, std::int64_t nowUs) {
 std::vector<Burst> DeviceModel::Execute(std::int64_t nowUs) {
   ++m_frames;
   m_lastCommand = m_frame[1];
+  m_lastFrame = m_frame;
   const bool refuse = m_fault == Fault::SettingError;
   switch (m_frame[1]) {
     case 0x01: {  // set password: six digit bytes

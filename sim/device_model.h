@@ -79,6 +79,8 @@ class DeviceModel {
   int Weekday() const { return m_weekday; }
   int FramesReceived() const { return m_frames; }
   std::uint8_t LastCommand() const { return m_lastCommand; }
+  // The bytes of the last complete request.
+  const std::vector<std::uint8_t>& LastFrame() const { return m_lastFrame; }
   // All bytes of the log as the device sends them.
   std::vector<std::uint8_t> LogBytes() const;
 
@@ -101,6 +103,7 @@ class DeviceModel {
   std::deque<LogRecord> m_log;
   int m_frames = 0;
   std::uint8_t m_lastCommand = 0;
+  std::vector<std::uint8_t> m_lastFrame;
 };
 
 // Civil date and time of |seconds| since 2000-01-01 00:00:00.

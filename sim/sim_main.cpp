@@ -29,15 +29,17 @@ struct Options {
   sim::Fault fault = sim::Fault::None;
   int com = 0;  // 0: the lowest number no port uses
   std::string clock;  // "YYYY-MM-DD HH:MM:SS"; empty: local time now
+  bool trace = false;  // print every request received
 };
 
 void Usage(std::FILE* to) {
   std::fprintf(to,
-               "usage: korvex12-sim [--records N] [--fault MODE] [--com N] [--clock \"YYYY-MM-DD HH:MM:SS\"]\n"
+               "usage: korvex12-sim [--records N] [--fault MODE] [--com N] [--clock \"YYYY-MM-DD HH:MM:SS\"] [--trace]\n"
                "  --records N   preload the event log with N records (0 to 4000)\n"
                "  --fault MODE  none, silent, late, split, extra, garbled or setting-error\n"
                "  --com N       register as COMN (1 to 255) instead of the lowest free number\n"
-               "  --clock T     the device clock at start (default: local time now)\n");
+               "  --clock T     the device clock at start (default: local time now)\n"
+               "  --trace       print every request received, as \"rx\" and its bytes in hex\n");
 }
 
 bool Parse(int argc, char** argv, Options* o) {
@@ -61,6 +63,8 @@ bool Parse(int argc, char** argv, Options* o) {
       o->com = static_cast<int>(n);
     } else if (a == "--clock" && hasValue) {
       o->clock = argv[++i];
+    } else if (a == "--trace") {
+      o->trace = true;
     } else {
       return false;
     }
@@ -211,7 +215,14 @@ int main(int argc, char** argv) {
     const ssize_t n = ::read(master, buffer, sizeof buffer);
     for (ssize_t i = 0; i < n; ++i) {
       const std::int64_t now = posix::PollLoop::NowUs();
+      const int frames = device.FramesReceived();
       output.Send(device.Receive(buffer[i], now - startUs), now);
+      if (options.trace && device.FramesReceived() != frames) {
+        std::printf("rx");
+        for (std::uint8_t b : device.LastFrame()) std::printf(" %02X", b);
+        std::printf("\n");
+        std::fflush(stdout);
+      }
     }
   });
 

@@ -125,6 +125,15 @@ void HeadlessSystem::KillTimer(NativeWindow* wnd, UINT_PTR id) { m_timers.erase(
 
 bool HeadlessSystem::TimerArmed(const NativeWindow* wnd, UINT_PTR id) const { return m_timers.count({wnd, id}) != 0; }
 
+std::optional<std::int64_t> HeadlessSystem::NextDueUs() const {
+  std::optional<std::int64_t> due;
+  if (!m_events.empty()) due = m_events.begin()->first.first;
+  for (const auto& [key, t] : m_timers) {
+    if (!due || t.dueUs < *due) due = t.dueUs;
+  }
+  return due;
+}
+
 int HeadlessSystem::SystemMetric(int index) {
   return index == SM_CXICON || index == SM_CYICON ? 32 : 0;
 }

@@ -57,6 +57,8 @@ class HeadlessSystem : public WindowSystem, public SerialPortProvider, public Re
   double NowMs() const { return static_cast<double>(m_nowUs) / 1000.0; }
   void SetWallClock(std::int64_t secondsSince1970) { m_wallBase = secondsSince1970 - m_nowUs / 1000000; }
   bool TimerArmed(const NativeWindow* wnd, UINT_PTR id) const;
+  // When the next timer or scheduled event falls due; nothing when none is waiting.
+  std::optional<std::int64_t> NextDueUs() const;
 
   // ---- Operator (acts on the topmost live dialog) ----
   DialogWindow* Top() const { return m_dialogs.empty() ? nullptr : m_dialogs.back(); }

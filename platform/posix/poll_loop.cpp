@@ -59,6 +59,10 @@ void PollLoop::RunFor(std::chrono::milliseconds timeout) {
   RunUntil([] { return false; }, timeout);
 }
 
+void PollLoop::RunUntilTime(std::int64_t deadlineUs, const std::function<bool()>& stop) {
+  while (!stop() && NowUs() < deadlineUs) Step(deadlineUs);
+}
+
 bool PollLoop::RunUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
   m_stop = false;
   const std::int64_t deadline = NowUs() + timeout.count() * 1000;

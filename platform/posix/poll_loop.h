@@ -21,6 +21,9 @@ class PollLoop : public FdWatcher {
   void RunFor(std::chrono::milliseconds timeout);
   // Handles events until |done| returns true or |timeout| passes; returns |done|().
   bool RunUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout);
+  // Handles events until the monotonic clock reaches |deadlineUs| (NowUs), or until |stop|
+  // holds after one of them.
+  void RunUntilTime(std::int64_t deadlineUs, const std::function<bool()>& stop);
   void Stop() { m_stop = true; }
   static std::int64_t NowUs();
 

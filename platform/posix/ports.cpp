@@ -346,8 +346,13 @@ bool HoldsPtyMaster(const fs::path& proc, long index) {
   return false;
 }
 
+// How messages name a port: "COM3 (/dev/ttyUSB0)", or the path alone when it is the name.
+std::string Where(const std::string& name, const std::string& path) {
+  return name.empty() || name == path ? path : name + " (" + path + ")";
+}
+
 std::string OpenError(int err, const std::string& name, const std::string& path) {
-  const std::string where = name + " (" + path + ")";
+  const std::string where = Where(name, path);
   switch (err) {
     case ENOENT:
     case ENXIO:
@@ -411,7 +416,7 @@ std::unique_ptr<SerialLine> OpenSerialPath(const std::string& path, const std::s
   // The exclusive flag and the lock bind only programs that ask for them, and root not at all.
   if (const auto holder = FindOtherHolder(path)) {
     ::close(fd);
-    *error = InUse(name + " (" + path + ")", holder);
+    *error = InUse(Where(name, path), holder);
     return nullptr;
   }
   if (::flock(fd, LOCK_EX | LOCK_NB) != 0) return fail(errno);

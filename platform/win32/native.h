@@ -124,6 +124,9 @@ void AttachUiThread();
 void RunLoopUntil(const std::function<bool()>& done);
 // Runs the thread's messages for |ms| milliseconds.
 void PumpFor(int ms);
+// Runs the thread's messages until std::chrono::steady_clock reaches |steadyUs| (its
+// microseconds since its epoch), or until |stop| holds after one of them.
+void PumpUntil(std::int64_t steadyUs, const std::function<bool()>& stop);
 
 // Window timers on the user-interface thread: starting an armed key restarts its interval.
 void StartTimer(std::uintptr_t key, unsigned ms, std::function<void()> onExpiry);

@@ -7,6 +7,7 @@
 #include <commdlg.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <deque>
 #include <filesystem>
@@ -644,6 +645,21 @@ void PumpFor(int ms) {
     const ULONGLONG now = GetTickCount64();
     if (now >= deadline) return;
     MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(deadline - now), QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+  }
+}
+
+void PumpUntil(std::int64_t steadyUs, const std::function<bool()>& stop) {
+  using namespace std::chrono;
+  MSG m;
+  for (;;) {
+    while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
+      Dispatch(m);
+      if (stop()) return;
+    }
+    const std::int64_t now = duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count();
+    if (now >= steadyUs) return;
+    const auto waitMs = static_cast<DWORD>((steadyUs - now + 999) / 1000);
+    MsgWaitForMultipleObjectsEx(0, nullptr, waitMs, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
   }
 }
 

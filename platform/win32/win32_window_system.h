@@ -9,8 +9,6 @@
 #include <utility>
 #include <vector>
 
-#include "platform/registry.h"
-#include "platform/serial_line.h"
 #include "platform/win32/native.h"
 #include "platform/user_input.h"
 #include "platform/window_system.h"
@@ -67,24 +65,6 @@ class Win32WindowSystem : public WindowSystem {
   std::vector<BoxSeen> m_boxes;
   user::PressRouter m_press;
   bool m_showOnCreate = false;
-};
-
-// COMn through the system's communications API.
-class ComPorts : public SerialPortProvider {
- public:
-  std::unique_ptr<SerialLine> Open(int portNumber, const LineSettings& settings, SerialLineListener* listener,
-                                   std::string* error) override;
-};
-
-// A line over an open byte stream, with its arrivals handed to |listener|.
-std::unique_ptr<SerialLine> MakeStreamLine(
-    const std::function<std::unique_ptr<win32native::ByteStream>(win32native::StreamCallbacks, std::string*)>& open,
-    SerialLineListener* listener, std::string* error);
-
-// The machine's registry, read-only, under HKEY_LOCAL_MACHINE.
-class MachineRegistry : public RegistrySource {
- public:
-  LONG OpenKey(const std::string& path, std::vector<RegistryValue>* values) override;
 };
 
 }  // namespace win32backend

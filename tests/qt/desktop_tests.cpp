@@ -23,6 +23,7 @@
 #include "platform/posix/ports.h"
 #include "platform/qt/qt_window_system.h"
 #include "tests/qt/qt_support.h"
+#include "tests/support/posix/processes.h"
 #include "protocol/records.h"
 #include "res/resources.h"
 #include "sim/device_model.h"
@@ -31,84 +32,11 @@ namespace {
 
 namespace fs = std::filesystem;
 using qtbackend::QtWindowSystem;
+using testsupport::LineHolder;
+using testsupport::Simulator;
 
 constexpr const char* kClock = "2019-11-25 09:05:00";
 constexpr int kRecords = 50;
-
-// korvex12-sim as a child process.
-class Simulator {
- public:
-  bool Start(std::vector<std::string> args) {
-    int out[2];
-    if (::pipe(out) != 0) return false;
-    m_pid = ::fork();
-    if (m_pid == 0) {
-      ::dup2(out[1], STDOUT_FILENO);
-      ::close(out[0]);
-      std::vector<char*> argv{const_cast<char*>(KORVEX_SIM_PATH)};
-      for (auto& a : args) argv.push_back(a.data());
-      argv.push_back(nullptr);
-      ::execv(KORVEX_SIM_PATH, argv.data());
-      ::_exit(127);
-    }
-    ::close(out[1]);
-    std::string line;
-    char c;
-    while (::read(out[0], &c, 1) == 1 && c != '\n') line += c;
-    ::close(out[0]);
-    std::istringstream in(line);
-    in >> com >> pty;
-    return !com.empty();
-  }
-  // SIGKILL stands for a device that vanishes: nothing of the simulator's own clean-up runs.
-  void Stop(int signal = SIGTERM) {
-    if (m_pid <= 0) return;
-    ::kill(m_pid, signal);
-    ::waitpid(m_pid, nullptr, 0);
-    m_pid = -1;
-  }
-  int Number() const { return std::atoi(com.c_str() + 3); }
-  ~Simulator() { Stop(); }
-  std::string com;
-  std::string pty;
-
- private:
-  pid_t m_pid = -1;
-};
-
-// Another program holding the simulator's line: socat reading it, as a terminal would.
-class LineHolder {
- public:
-  bool Start(const std::string& pty) {
-    m_pid = ::fork();
-    if (m_pid == 0) {
-      const int null = ::open("/dev/null", O_WRONLY);
-      ::dup2(null, STDOUT_FILENO);
-      ::dup2(null, STDERR_FILENO);
-      const std::string address = "OPEN:" + pty + ",rdonly,noctty";
-      ::execlp("socat", "socat", "-u", address.c_str(), "STDOUT", static_cast<char*>(nullptr));
-      ::_exit(127);
-    }
-    // Ready once the device shows among its descriptors.
-    return QtWindowSystem::WaitFor([&] { return Holds(pty); }, 3000);
-  }
-  ~LineHolder() {
-    if (m_pid <= 0) return;
-    ::kill(m_pid, SIGTERM);
-    ::waitpid(m_pid, nullptr, 0);
-  }
-  pid_t Pid() const { return m_pid; }
-
- private:
-  bool Holds(const std::string& pty) const {
-    std::error_code ec;
-    for (const auto& fd : fs::directory_iterator("/proc/" + std::to_string(m_pid) + "/fd", ec)) {
-      if (fs::read_symlink(fd.path(), ec) == pty) return true;
-    }
-    return false;
-  }
-  pid_t m_pid = -1;
-};
 
 class Desktop : public ::testing::Test {
  protected:
@@ -154,7 +82,7 @@ class Desktop : public ::testing::Test {
   }
 
   fs::path root;
-  Simulator sim;
+  Simulator sim{KORVEX_SIM_PATH};
   QtWindowSystem windows;
   std::unique_ptr<posix::PortDirectory> ports;
   std::unique_ptr<posix::SerialPorts> lines;
@@ -291,7 +219,7 @@ TEST_F(Desktop, ASimulatorGoneWhileIdleIsReportedOnceAndOpenWorksWhenItIsBack) {
 }
 
 TEST_F(Desktop, ASimulatorStartedAfterTheWindowAppearsWhenTheListDropsDown) {
-  Simulator second;
+  Simulator second{KORVEX_SIM_PATH};
   ASSERT_TRUE(second.Start({"--clock", kClock}));
   EXPECT_EQ(dlg->Window()->Find(1001)->items, std::vector<std::string>{sim.com}) << "the list is read at start";
   auto* combo = static_cast<QComboBox*>(W(1001));

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/win32/native.h"
+#include "platform/win32/ports.h"
 #include "platform/win32/win32_window_system.h"
 
 namespace {

@@ -4,6 +4,7 @@
 #include <deque>
 
 #include "platform/win32/native.h"
+#include "platform/win32/ports.h"
 #include "platform/win32/win32_window_system.h"
 #include "tests/platform/contract_suite.h"
 
