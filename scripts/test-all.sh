@@ -38,6 +38,7 @@ cmake --build "$build/main" -j "$jobs"
 
 echo "== Windows build (mingw-w64), its tests under Wine on one virtual display"
 cmake --preset windows -S "$root" -B "$build/windows" -DKORVEX_SIM="$build/main/platform/posix/korvex12-sim" \
+  -DKORVEX_CLI="$build/main/korvex12-cli" \
   > "$build/windows.configure.log" 2>&1 || { cat "$build/windows.configure.log"; exit 1; }
 cmake --build "$build/windows" -j "$jobs"
 xvfb-run -a -s "-screen 0 1280x1024x24" ctest --test-dir "$build/windows" -j "$jobs" --output-on-failure
