@@ -7,5 +7,6 @@
 
 int main(int argc, char** argv) {
   AfxSetResources(&res::Table());
-  return qtbackend::RunDesktopProgram(argc, argv, {res::Version().productName, res::Version().version, "korvex12"});
+  return qtbackend::RunDesktopProgram(argc, argv,
+                                      {res::Version().productName, res::Version().version, "korvex12", KORVEX_APP_ID});
 }

@@ -121,6 +121,19 @@ constexpr VersionInfo kVersion = {"Korvex-12", "Korvex-12", "Korvex", "Korvex-12
 }  // namespace
 
 const ResourceTable& Table() { return kTable; }
+
+IconResource ScaledIcon(const IconResource& icon, int size) {
+  IconResource out{icon.id, size, size, std::vector<std::uint8_t>(static_cast<std::size_t>(size * size * 3))};
+  for (int y = 0; y < size; ++y) {
+    for (int x = 0; x < size; ++x) {
+      const int sx = x * icon.width / size, sy = y * icon.height / size;
+      const std::uint8_t* from = &icon.rgb[static_cast<std::size_t>((sy * icon.width + sx) * 3)];
+      std::uint8_t* to = &out.rgb[static_cast<std::size_t>((y * size + x) * 3)];
+      to[0] = from[0], to[1] = from[1], to[2] = from[2];
+    }
+  }
+  return out;
+}
 const VersionInfo& Version() { return kVersion; }
 
 }  // namespace res

@@ -21,4 +21,11 @@ struct VersionInfo {
 };
 const VersionInfo& Version();
 
+// |icon| at |size| x |size| pixels, each pixel taken from the nearest one of the original, so
+// that the drawing stays sharp at the larger sizes desktops and installers show.
+IconResource ScaledIcon(const IconResource& icon, int size);
+
+// The sizes of the application icon that desktops and installers look for.
+inline constexpr int kDesktopIconSizes[] = {16, 22, 24, 32, 48, 64, 128, 256};
+
 }  // namespace res

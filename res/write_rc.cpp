@@ -1,6 +1,7 @@
 // Writes the Windows resource script of the program from the resource data every backend
 // builds its windows from: the dialogs, icons (as .ico files), the title string, the version
-// information and the manifest. Run at build time; standard library only.
+// information and the manifest; and the installer's icon. Run at build time; standard
+// library only.
 //
 //   write_rc OUTPUT_DIR
 
@@ -79,8 +80,14 @@ void Le32(std::vector<std::uint8_t>* out, std::uint32_t v) {
   Le16(out, v >> 16);
 }
 
+struct IcoImage {
+  int width, height, bits;
+  bool palette;
+  std::vector<std::uint8_t> bytes;  // the bitmap: header, palette, colour and mask rows
+};
+
 // One image: 24-bit colour, or 4-bit with a palette when |palette| (every pixel opaque).
-std::vector<std::uint8_t> IcoFile(const IconResource& icon, bool palette) {
+IcoImage MakeIcoImage(const IconResource& icon, bool palette) {
   const int w = icon.width, h = icon.height;
   const int bits = palette ? 4 : 24;
   const int xorStride = (w * bits + 31) / 32 * 4;
@@ -131,19 +138,28 @@ std::vector<std::uint8_t> IcoFile(const IconResource& icon, bool palette) {
     image.insert(image.end(), row.begin(), row.end());
   }
   image.insert(image.end(), static_cast<std::size_t>(andStride * h), 0);  // no transparent pixels
+  return {w, h, bits, palette, std::move(image)};
+}
+
+// An .ico file of |images|: the directory, then each image.
+std::vector<std::uint8_t> IcoFile(const std::vector<IcoImage>& images) {
   std::vector<std::uint8_t> file;
   Le16(&file, 0);
   Le16(&file, 1);
-  Le16(&file, 1);
-  file.push_back(static_cast<std::uint8_t>(w));
-  file.push_back(static_cast<std::uint8_t>(h));
-  file.push_back(palette ? 16 : 0);
-  file.push_back(0);
-  Le16(&file, 1);
-  Le16(&file, static_cast<unsigned>(bits));
-  Le32(&file, static_cast<std::uint32_t>(image.size()));
-  Le32(&file, 6 + 16);
-  file.insert(file.end(), image.begin(), image.end());
+  Le16(&file, static_cast<unsigned>(images.size()));
+  std::uint32_t offset = static_cast<std::uint32_t>(6 + 16 * images.size());
+  for (const IcoImage& i : images) {
+    file.push_back(static_cast<std::uint8_t>(i.width == 256 ? 0 : i.width));  // 0 stands for 256
+    file.push_back(static_cast<std::uint8_t>(i.height == 256 ? 0 : i.height));
+    file.push_back(i.palette ? 16 : 0);
+    file.push_back(0);
+    Le16(&file, 1);
+    Le16(&file, static_cast<unsigned>(i.bits));
+    Le32(&file, static_cast<std::uint32_t>(i.bytes.size()));
+    Le32(&file, offset);
+    offset += static_cast<std::uint32_t>(i.bytes.size());
+  }
+  for (const IcoImage& i : images) file.insert(file.end(), i.bytes.begin(), i.bytes.end());
   return file;
 }
 
@@ -188,12 +204,19 @@ int main(int argc, char** argv) {
   for (int id : icons) {
     const IconResource* icon = table.findIcon(id);
     if (!icon) continue;
-    const std::vector<std::uint8_t> ico = IcoFile(*icon, id != IDR_MAINFRAME);
+    const std::vector<std::uint8_t> ico = IcoFile({MakeIcoImage(*icon, id != IDR_MAINFRAME)});
     const std::string name = "icon" + std::to_string(id) + ".ico";
     if (!WriteFile(dir / name, std::string(ico.begin(), ico.end()))) return 1;
     rc << id << " ICON " << Quoted(name.c_str()) << "\n";
   }
   rc << "\n";
+  // The installer's icon: the application icon at the sizes an installer shows, from 16 to 256.
+  if (const IconResource* app = table.findIcon(IDR_MAINFRAME)) {
+    std::vector<IcoImage> sizes;
+    for (int size : {16, 32, 48, 256}) sizes.push_back(MakeIcoImage(res::ScaledIcon(*app, size), false));
+    const std::vector<std::uint8_t> ico = IcoFile(sizes);
+    if (!WriteFile(dir / "installer.ico", std::string(ico.begin(), ico.end()))) return 1;
+  }
   for (int id : {IDD_ABOUTBOX, IDD_QUILLON_DIALOG}) {
     if (const DialogTemplate* d = table.findDialog(id)) WriteDialog(rc, *d);
   }

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds and runs the whole test suite: sanitizer build, fuzz targets briefly, the main build
-# with warnings as errors, the Windows build with its tests under Wine; CTest's summary of the
-# main build comes last.
+# with warnings as errors, the Windows build with its tests under Wine, the main build's tests;
+# then the Debian package and the Windows installer, checked and tried by installing them.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${KORVEX_BUILD_DIR:-$root/build}"
@@ -45,3 +45,12 @@ xvfb-run -a -s "-screen 0 1280x1024x24" ctest --test-dir "$build/windows" -j "$j
 
 echo "== Main build tests"
 QT_QPA_PLATFORM=offscreen ctest --test-dir "$build/main" -j "$jobs" --output-on-failure
+
+echo "== Packages: made, checked, installed, tried and removed"
+cmake --build "$build/main" --target package > "$build/package-main.log" 2>&1 || { cat "$build/package-main.log"; exit 1; }
+bash "$root/tests/packaging/check_deb.sh" "$build/main/korvex12_1.19.1128.0_amd64.deb"
+cmake --build "$build/windows" --target package > "$build/package-windows.log" 2>&1 \
+  || { cat "$build/package-windows.log"; exit 1; }
+KORVEX_WINEPREFIX="$build/windows/wineprefix" bash "$root/tests/packaging/check_installer.sh" \
+  "$build/windows/korvex12-1.19.1128.0-win64.exe" "$build/windows/korvex12-1.19.1128.0-win64.zip" \
+  "$build/windows/tests/resource_tests.exe"

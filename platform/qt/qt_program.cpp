@@ -25,7 +25,7 @@ int RunDesktopProgram(int argc, char** argv, const ProgramInfo& info) {
     std::fprintf(stderr,
                  "%s: no display to show the window on (neither DISPLAY nor WAYLAND_DISPLAY is set).\n"
                  "Start it from a desktop session, or on a virtual display: xvfb-run -a %s\n",
-                 info.desktopFile, info.desktopFile);
+                 info.command, info.command);
     return 1;
   }
   QApplication qt(argc, argv);

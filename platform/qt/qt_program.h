@@ -7,6 +7,7 @@ namespace qtbackend {
 struct ProgramInfo {
   const char* name;         // as desktops show it
   const char* version;
+  const char* command;      // as it is started, such as korvex12
   const char* desktopFile;  // the desktop entry's name, without .desktop
 };
 
