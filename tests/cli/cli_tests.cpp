@@ -240,9 +240,11 @@ TEST_F(Cli, TheLogIsTheWindowsExportOfTheSameRecords) {
 
   const fs::path file = fs::temp_directory_path() / ("korvex-cli-" + std::to_string(testos::ProcessId()) + ".txt");
   ASSERT_EQ(Run({"--port", "COM3", "records", "read", "--output", file.string()}), cli::kDone) << err;
-  std::ifstream in(file, std::ios::binary);
   std::stringstream saved;
-  saved << in.rdbuf();
+  {
+    std::ifstream in(file, std::ios::binary);
+    saved << in.rdbuf();
+  }
   EXPECT_TRUE(saved.str() == want);
   EXPECT_EQ(out, "");
   fs::remove(file);
