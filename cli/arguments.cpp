@@ -15,6 +15,15 @@ namespace {
 
 bool IsOption(const std::string& a) { return a.size() > 1 && a[0] == '-'; }
 
+// An argument as an error message quotes it: control characters show as '?', so that the
+// message stays one line.
+std::string Shown(std::string text) {
+  for (char& c : text) {
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+  }
+  return text;
+}
+
 // A whole-number argument of 0 to 99.
 bool SmallCount(const std::string& text, int* out) {
   if (text.empty() || text.size() > 2 || text.find_first_not_of("0123456789") != std::string::npos) return false;
@@ -109,7 +118,7 @@ bool ParseArguments(const std::vector<std::string>& args, Invocation* out, std::
       const std::string* v = value("--retries");
       if (!v) return false;
       if (!SmallCount(*v, &inv.retries)) {
-        *error = "--retries takes a whole number from 0 to 99, not '" + *v + "'";
+        *error = "--retries takes a whole number from 0 to 99, not '" + Shown(*v) + "'";
         return false;
       }
       retriesGiven = true;
@@ -129,7 +138,7 @@ bool ParseArguments(const std::vector<std::string>& args, Invocation* out, std::
       words.insert(words.end(), args.begin() + static_cast<long>(i) + 1, args.end());
       break;
     } else if (IsOption(a) && !(a.size() > 1 && (std::isdigit(static_cast<unsigned char>(a[1])) != 0))) {
-      *error = "unknown option '" + a + "'; see korvex12-cli --help";
+      *error = "unknown option '" + Shown(a) + "'; see korvex12-cli --help";
       return false;
     } else {
       words.push_back(a);
@@ -159,7 +168,7 @@ bool ParseArguments(const std::vector<std::string>& args, Invocation* out, std::
     const std::string& entry = words[2];
     const auto value = PasswordFromEntry(entry);
     if (!PasswordCharactersValid(entry) || !value) {
-      *error = "the password must be six decimal digits (000000 to 999999), not '" + entry + "'";
+      *error = "the password must be six decimal digits (000000 to 999999), not '" + Shown(entry) + "'";
       return false;
     }
     inv.password = *value;
@@ -179,7 +188,7 @@ bool ParseArguments(const std::vector<std::string>& args, Invocation* out, std::
       }
       ClockValue c;
       if (!ParseClock(text, &c)) {
-        *error = "the clock must be a date and time as \"YYYY-MM-DD HH:MM:SS\" that exists, not '" + text + "'";
+        *error = "the clock must be a date and time as \"YYYY-MM-DD HH:MM:SS\" that exists, not '" + Shown(text) + "'";
         return false;
       }
       inv.clock = c;
@@ -191,7 +200,7 @@ bool ParseArguments(const std::vector<std::string>& args, Invocation* out, std::
       return false;
     }
     if (!AlarmAngleFromEntry(words[2])) {
-      *error = "the alarm angle must be a digit, a point and a digit from 2.0 to 9.9, not '" + words[2] + "'";
+      *error = "the alarm angle must be a digit, a point and a digit from 2.0 to 9.9, not '" + Shown(words[2]) + "'";
       return false;
     }
     inv.angle = words[2];
@@ -204,11 +213,11 @@ bool ParseArguments(const std::vector<std::string>& args, Invocation* out, std::
     inv.command = Command::RecordsClear;
   } else {
     const std::string given = verb.empty() || noun == "ports" ? noun : noun + " " + verb;
-    *error = "unknown command '" + given + "'; see korvex12-cli --help";
+    *error = "unknown command '" + Shown(given) + "'; see korvex12-cli --help";
     return false;
   }
   if (words.size() > used) {
-    *error = "unexpected argument '" + words[used] + "'";
+    *error = "unexpected argument '" + Shown(words[used]) + "'";
     return false;
   }
   // Options that belong to one command only.

@@ -252,6 +252,18 @@ int Run(const std::vector<std::string>& args, System& system, Streams io) {
     case Command::RecordsClear:
       if (!ConfirmClear(inv, io)) return kBadInput;
       break;
+    case Command::RecordsRead:
+      // A folder that is not there is found before the device spends a minute on the log.
+      if (inv.output) {
+        const std::filesystem::path folder = std::filesystem::path(*inv.output).parent_path();
+        std::error_code ec;
+        if (!folder.empty() && folder.string().find("{port}") == std::string::npos &&
+            !std::filesystem::is_directory(folder, ec)) {
+          io.err << kProgram << ": --output: there is no folder " << folder.string() << "\n";
+          return kBadInput;
+        }
+      }
+      break;
     default:
       break;
   }

@@ -23,7 +23,7 @@ CXX=clang++ cmake -S "$root" -B "$build/fuzz" -DCMAKE_BUILD_TYPE=RelWithDebInfo 
   -DKORVEX_TESTS=OFF -DKORVEX_BENCH=OFF -DKORVEX_QT=OFF -DKORVEX_WERROR=ON > "$build/fuzz.configure.log" 2>&1 \
   || { cat "$build/fuzz.configure.log"; exit 1; }
 cmake --build "$build/fuzz" -j "$jobs"
-for target in fuzz_replies fuzz_records fuzz_input_checks fuzz_settings; do
+for target in fuzz_replies fuzz_records fuzz_input_checks fuzz_settings fuzz_cli_arguments; do
   corpus="$build/fuzz/corpus/$target"
   mkdir -p "$corpus"
   "$build/fuzz/tests/fuzz/$target" -max_total_time="$fuzz_seconds" -print_final_stats=0 "$corpus" \

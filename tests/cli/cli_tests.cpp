@@ -250,6 +250,14 @@ TEST_F(Cli, TheLogIsTheWindowsExportOfTheSameRecords) {
   fs::remove(file);
 }
 
+TEST_F(Cli, AnOutputFolderThatIsNotThereIsRefusedBeforeTheDeviceIsAsked) {
+  device3.PreloadLog(50, 0);
+  const fs::path missing = fs::temp_directory_path() / "korvex-no-such-folder" / "log.txt";
+  EXPECT_EQ(Run({"--port", "COM3", "records", "read", "--output", missing.string()}), cli::kBadInput);
+  EXPECT_EQ(err, "korvex12-cli: --output: there is no folder " + missing.parent_path().string() + "\n");
+  EXPECT_TRUE(Written(3).empty());
+}
+
 TEST_F(Cli, AnEmptyLogGivesTheHeaderAloneAndANote) {
   EXPECT_EQ(Run({"--port", "COM3", "records", "read"}), cli::kDone);
   EXPECT_EQ(out, kRecordFileHeader);
@@ -315,6 +323,7 @@ TEST_F(Cli, BadArgumentsGiveOneLineAndStatusTwoAndSendNothing) {
       {{"--port", "COM3", "--retries", "1", "zero", "set"}, "--retries belongs to the settings: password, clock and angle"},
       {{"--port", "COM3", "zero", "set", "now"}, "unexpected argument 'now'"},
       {{"--port", "COM3", "reboot"}, "unknown command 'reboot'; see korvex12-cli --help"},
+      {{"--port", "COM3", "re\nboot"}, "unknown command 're?boot'; see korvex12-cli --help"},
       {{"--port", "COM3", "password", "get"}, "unknown command 'password get'; see korvex12-cli --help"},
       {{"password", "read"}, "no port given: add --port PORT (korvex12-cli ports lists them)"},
       {{"--port"}, "--port needs a value"},

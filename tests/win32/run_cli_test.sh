@@ -5,35 +5,11 @@
 #   run_cli_test.sh SIMULATOR LINUX_CLI KORVEX12_CLI_EXE
 set -euo pipefail
 sim="$1" native="$2" exe="$3"
-here="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
-export WINEPREFIX="${KORVEX_WINEPREFIX:?the Wine prefix}" WINEDEBUG=-all
-"$here/scripts/wine-prefix.sh" "$WINEPREFIX"
-com=COM6
-work="$(mktemp -d)"
-cleanup() {
-  [[ -n "${sim_pid:-}" ]] && kill "$sim_pid" 2>/dev/null && wait "$sim_pid" 2>/dev/null || true
-  wine reg delete 'HKLM\Software\Wine\Ports' /v "$com" /f >/dev/null 2>&1 || true
-  wineserver -k || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
+export WINEPREFIX="${KORVEX_WINEPREFIX:?the Wine prefix}"
+source "$(dirname "${BASH_SOURCE[0]}")/simulator_port.sh"
 fail() { echo "FAILED: $*" >&2; exit 1; }
-
-XDG_RUNTIME_DIR="$work" "$sim" --records 50 --clock "2019-11-25 09:05:00" --trace > "$work/sim.out" 2> "$work/sim.err" &
-sim_pid=$!
-for _ in $(seq 100); do [[ -s "$work/sim.out" ]] && break; sleep 0.05; done
-read -r _ pty < "$work/sim.out" || { cat "$work/sim.err"; exit 1; }
-echo "simulator on $pty, mapped to $com"
-
-# Wine reads its port table when its server starts.
-wine reg add 'HKLM\Software\Wine\Ports' /v "$com" /t REG_SZ /d "$pty" /f >/dev/null
-wineserver -k || true
-wineserver -w || true
-for _ in $(seq 60); do
-  wine reg query 'HKLM\HARDWARE\DEVICEMAP\SERIALCOMM' 2>/dev/null | grep -qw "$com" && break
-  sleep 0.5
-done
-winpath() { local p="${1//\//\\}"; echo "Z:$p"; }
+com=COM6
+start_simulator_on "$com" "$sim" --records 50 --clock "2019-11-25 09:05:00" --trace
 
 wine "$exe" ports | tr -d '\r' | grep -q "^$com	" || fail "ports does not list $com"
 wine "$exe" --port "$com" password set 123456 || fail "password set exited with $?"
