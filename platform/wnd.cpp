@@ -1,7 +1,6 @@
 #include "platform/wnd.h"
 
 #include <algorithm>
-#include <vector>
 
 #include "platform/app.h"
 #include "platform/comm_control.h"
