@@ -8,7 +8,7 @@ packages=(build-essential cmake g++ clang libclang-rt-14-dev libgtest-dev libgmo
           xdotool dbus at-spi2-core python3-pyatspi)  # the installed window, found as a robot finds it
 missing=()
 for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep "install ok installed" > /dev/null || missing+=("$p")
 done
 if ((${#missing[@]})); then
   sudo=""

@@ -29,8 +29,8 @@ fail() { echo "FAILED: $*" >&2; exit 1; }
 key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Korvex-12'
 
 echo "== $(basename "$installer"): $(stat -c %s "$installer") bytes; $(basename "$zip"): $(stat -c %s "$zip") bytes"
-unzip -l "$zip" | grep -q "bin/korvex12.exe$" || fail "the zip holds no bin/korvex12.exe"
-unzip -l "$zip" | grep -q "bin/korvex12-cli.exe$" || fail "the zip holds no bin/korvex12-cli.exe"
+unzip -l "$zip" | grep "bin/korvex12.exe$" > /dev/null || fail "the zip holds no bin/korvex12.exe"
+unzip -l "$zip" | grep "bin/korvex12-cli.exe$" > /dev/null || fail "the zip holds no bin/korvex12-cli.exe"
 
 echo "-- installing silently into $target"
 wine "$installer" /S "/D=$(winpath "$target")"
@@ -39,7 +39,7 @@ wineserver -w
 wine "$resources" "$(winpath "$target/bin/korvex12.exe")" > "$work/resources.log" 2>&1 \
   || { cat "$work/resources.log"; fail "the installed program's resources"; }
 echo "the installed korvex12.exe carries version 1.19.1128.0 and its resources"
-shortcut="$(find "$WINEPREFIX/drive_c" -path "*Start Menu/Programs/Korvex-12/Korvex-12.lnk" | head -1)"
+shortcut="$(find "$WINEPREFIX/drive_c" -path "*Start Menu/Programs/Korvex-12/Korvex-12.lnk" -print -quit)"
 [[ -n "$shortcut" ]] || fail "no Start-menu shortcut"
 echo "Start-menu shortcut: ${shortcut#"$WINEPREFIX/"}"
 entry="$(wine reg query "$key" 2>/dev/null | tr -d '\r')"

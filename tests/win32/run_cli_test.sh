@@ -11,7 +11,7 @@ fail() { echo "FAILED: $*" >&2; exit 1; }
 com=COM6
 start_simulator_on "$com" "$sim" --records 50 --clock "2019-11-25 09:05:00" --trace
 
-wine "$exe" ports | tr -d '\r' | grep -q "^$com	" || fail "ports does not list $com"
+wine "$exe" ports | tr -d '\r' | grep "^$com	" > /dev/null || fail "ports does not list $com"
 wine "$exe" --port "$com" password set 123456 || fail "password set exited with $?"
 grep -q "^rx FF 01 01 02 03 04 05 06$" "$work/sim.out" || fail "the simulator did not receive the password frame"
 [[ "$(wine "$exe" --port "\\\\.\\$com" password read)" == "123456" ]] || fail "password read"

@@ -30,7 +30,7 @@ start_simulator_on() {
   wineserver -k || true
   wineserver -w || true
   for _ in $(seq 60); do
-    wine reg query 'HKLM\HARDWARE\DEVICEMAP\SERIALCOMM' 2>/dev/null | grep -qw "$com" && break
+    wine reg query 'HKLM\HARDWARE\DEVICEMAP\SERIALCOMM' 2>/dev/null | grep -w "$com" > /dev/null && break
     sleep 0.5
   done
 }
